@@ -1,0 +1,29 @@
+#include "password/encoding.h"
+
+#include <cstring>
+
+namespace {
+
+unsigned char encodeByte(unsigned char plain)
+{
+    unsigned char encoded = static_cast<unsigned char>(plain << 6);
+    if (plain & 0x80)
+        encoded |= 0x3F;
+    return encoded ^ 0x20;
+}
+
+}  // namespace
+
+std::string encodePassword(const char* text)
+{
+    const std::size_t length = std::strlen(text);
+    std::string encoded(length + 1, '\0');
+    for (std::size_t i = 0; i <= length; ++i)
+        encoded[i] = static_cast<char>(encodeByte(static_cast<unsigned char>(text[i])));
+    return encoded;
+}
+
+bool matches(const std::string& reference, const char* typed)
+{
+    return encodePassword(typed) == reference;
+}

@@ -1,0 +1,14 @@
+// The encoded form in which the password is stored and compared.
+#ifndef BRISVANE_PASSWORD_ENCODING_H
+#define BRISVANE_PASSWORD_ENCODING_H
+
+#include <string>
+
+// One byte per character of text, then one for its terminator (always 0x20);
+// no encoded byte is 0. Kept as it is: stored passwords are in this form.
+std::string encodePassword(const char* text);
+
+// True when typed encodes to exactly the reference's bytes.
+bool matches(const std::string& reference, const char* typed);
+
+#endif

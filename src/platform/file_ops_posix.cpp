@@ -1,0 +1,98 @@
+// File operations on POSIX systems.
+#include "shred/file_ops.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+FileError lastFailure = FileError::None;
+
+int fail(FileError why)
+{
+    lastFailure = why;
+    return -1;
+}
+
+FileError classify(int error)
+{
+    switch (error) {
+    case EACCES: case EPERM: case EROFS: return FileError::ReadOnly;
+    case EBUSY: case ETXTBSY: return FileError::InUse;
+    case ENOENT: case ENOTDIR: return FileError::Missing;
+    case ENAMETOOLONG: return FileError::PathTooLong;
+    case EISDIR: return FileError::NotAFile;
+    default: return FileError::Other;
+    }
+}
+
+int openForUpdate(const char* path)
+{
+    const int fd = open(path, O_RDWR | O_NOCTTY);
+    if (fd < 0)
+        return fail(classify(errno));
+    // Root may open any file for writing, so the permission bits are checked
+    // here: a file nobody may write is left as it is.
+    struct stat info;
+    FileError refused = FileError::None;
+    if (fstat(fd, &info) != 0)
+        refused = classify(errno);
+    else if (!S_ISREG(info.st_mode))
+        refused = FileError::NotAFile;
+    else if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        refused = FileError::ReadOnly;
+    if (refused == FileError::None)
+        return fd;
+    ::close(fd);
+    return fail(refused);
+}
+
+std::int64_t length(int fd)
+{
+    struct stat info;
+    if (fstat(fd, &info) != 0)
+        return fail(classify(errno));
+    return info.st_size;
+}
+
+int writeBytes(int fd, const void* bytes, unsigned count)
+{
+    ssize_t written;
+    do
+        written = ::write(fd, bytes, count);
+    while (written < 0 && errno == EINTR);
+    return written < 0 ? fail(classify(errno)) : static_cast<int>(written);
+}
+
+int commit(int fd)
+{
+    return fsync(fd) == 0 ? 0 : fail(classify(errno));
+}
+
+int closeFile(int fd)
+{
+    return ::close(fd) == 0 ? 0 : fail(classify(errno));
+}
+
+int removeFile(const char* path)
+{
+    return unlink(path) == 0 ? 0 : fail(classify(errno));
+}
+
+FileError lastError()
+{
+    return lastFailure;
+}
+
+const FileOps posixFileOps = {
+    openForUpdate, length, writeBytes, commit, closeFile, removeFile, lastError,
+};
+
+}  // namespace
+
+const FileOps& platformFileOps()
+{
+    return posixFileOps;
+}

@@ -1,0 +1,72 @@
+#include "shred/shred.h"
+
+#include <cstdio>
+
+namespace {
+
+// The smallest byte count w with floor(w * 100 / length) >= percent, worked
+// out without forming w * 100, so that no file size can overflow it.
+std::int64_t percentThreshold(int percent, std::int64_t length)
+{
+    return percent * (length / 100) + (percent * (length % 100) + 99) / 100;
+}
+
+}  // namespace
+
+ShredResult shredFile(const char* path, const ShredObserver& observer, const FileOps& files)
+{
+    const int fd = files.openForUpdate(path);
+    const std::int64_t length = fd < 0 ? -1 : files.length(fd);
+    ShredResult result{ShredOutcome::Destroyed, FileError::None};
+    if (fd < 0)
+        result = {ShredOutcome::NotOpened, files.lastError()};
+    else if (length < 0)
+        result = {ShredOutcome::SizeUnknown, files.lastError()};
+    observer.started(observer.context);
+    if (result.outcome != ShredOutcome::Destroyed) {
+        if (fd >= 0)
+            files.close(fd);
+        return result;
+    }
+
+    // The percentage is reported when the byte count crosses the next
+    // threshold, which keeps division out of the per-byte loop.
+    static const unsigned char zero = 0;
+    int reported = 0;
+    std::int64_t nextReport = percentThreshold(1, length);
+    for (std::int64_t written = 0; written < length; ++written) {
+        if (written >= nextReport) {
+            int percent = reported + 1;
+            while (written >= percentThreshold(percent + 1, length))
+                ++percent;
+            reported = percent;
+            observer.progress(observer.context, percent);
+            nextReport = percentThreshold(percent + 1, length);
+        }
+        observer.pump(observer.context);
+        // A failed byte is not retried: the position did not move, so the
+        // rest still lands inside the file, which is then kept.
+        if (files.write(fd, &zero, 1) != 1 && result.outcome == ShredOutcome::Destroyed)
+            result = {ShredOutcome::WriteFailed, files.lastError()};
+    }
+
+    bool committed = false;
+    for (int attempt = 0; attempt < kCommitAttempts && !committed; ++attempt)
+        committed = files.commit(fd) == 0;
+    if (!committed && result.outcome == ShredOutcome::Destroyed)
+        result = {ShredOutcome::CommitFailed, files.lastError()};
+    files.close(fd);
+
+    // Only a file whose zeros are known to be on the device is deleted.
+    if (result.outcome == ShredOutcome::Destroyed && files.remove(path) != 0)
+        result = {ShredOutcome::DeleteFailed, files.lastError()};
+    return result;
+}
+
+std::string formatPercent(int percent)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%d   complete", percent);
+    text[3] = '%';
+    return text;
+}

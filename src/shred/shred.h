@@ -1,0 +1,42 @@
+// Overwrites a file with zero bytes, forces it to the device, deletes it.
+#ifndef BRISVANE_SHRED_SHRED_H
+#define BRISVANE_SHRED_SHRED_H
+
+#include "shred/file_ops.h"
+
+#include <string>
+
+// What the caller sees while a file is shredded. pump() runs once before
+// every one-byte write, so the user interface can handle a pending message.
+struct ShredObserver {
+    void* context;
+    void (*started)(void* context);
+    void (*progress)(void* context, int percent);
+    void (*pump)(void* context);
+};
+
+enum class ShredOutcome {
+    Destroyed,      // overwritten, forced to the device and deleted
+    NotOpened,      // could not be opened for update: untouched
+    SizeUnknown,    // opened, but its size could not be read: untouched
+    WriteFailed,    // a write failed: not fully overwritten, left in place
+    CommitFailed,   // overwritten but never forced to the device: left in place
+    DeleteFailed,   // overwritten and forced to the device, but still there
+};
+
+struct ShredResult {
+    ShredOutcome outcome;
+    FileError error;    // the reason for the failure, None when destroyed
+};
+
+// Commits are retried this many times in all before a file is given up.
+constexpr int kCommitAttempts = 5;
+
+ShredResult shredFile(const char* path, const ShredObserver& observer,
+                      const FileOps& files = platformFileOps());
+
+// The progress text: "%d   complete" with its fourth character made '%',
+// so 7 reads "7  %complete" and 42 reads "42 % complete".
+std::string formatPercent(int percent);
+
+#endif

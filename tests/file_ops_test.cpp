@@ -1,0 +1,88 @@
+// shredFile on real files, through this platform's file operations.
+#include "real_files.h"
+
+#include "shred/shred.h"
+
+#include <filesystem>
+
+namespace {
+
+struct Progress {
+    int started = 0;
+    int pumps = 0;
+    int lastPercent = 0;
+};
+
+void onStarted(void* context)
+{
+    ++static_cast<Progress*>(context)->started;
+}
+
+void onProgress(void* context, int percent)
+{
+    static_cast<Progress*>(context)->lastPercent = percent;
+}
+
+void onPump(void* context)
+{
+    ++static_cast<Progress*>(context)->pumps;
+}
+
+ShredResult shred(const std::string& path, Progress& progress)
+{
+    return shredFile(path.c_str(), ShredObserver{&progress, onStarted, onProgress, onPump});
+}
+
+using ShredRealFile = RealFilesTest;
+
+TEST_F(ShredRealFile, OverwritesInPlaceWithZerosThenDeletes)
+{
+    // The hard link keeps the file's data reachable once its name is gone:
+    // it shows what the shred left on the device, at the same size.
+    const std::string path = makeFile("victim.txt", 3000);
+    const std::string link = (folder / "link.txt").string();
+    std::filesystem::create_hard_link(path, link);
+
+    Progress progress;
+    const ShredResult result = shred(path, progress);
+    EXPECT_EQ(result.outcome, ShredOutcome::Destroyed);
+    EXPECT_EQ(result.error, FileError::None);
+    EXPECT_FALSE(exists(path));
+    EXPECT_EQ(contents(link), std::string(3000, '\0'));
+    EXPECT_EQ(progress.started, 1);
+    EXPECT_EQ(progress.pumps, 3000);
+    EXPECT_EQ(progress.lastPercent, 99);
+}
+
+TEST_F(ShredRealFile, EmptyFileIsDeleted)
+{
+    const std::string path = makeFile("empty.txt", 0);
+    Progress progress;
+    EXPECT_EQ(shred(path, progress).outcome, ShredOutcome::Destroyed);
+    EXPECT_FALSE(exists(path));
+    EXPECT_EQ(progress.started, 1);
+}
+
+TEST_F(ShredRealFile, ReadOnlyFileIsLeftIntact)
+{
+    const std::string path = makeFile("kept.txt", 100);
+    const std::string before = contents(path);
+    setReadOnly(path, true);
+    Progress progress;
+    const ShredResult result = shred(path, progress);
+    EXPECT_EQ(result.outcome, ShredOutcome::NotOpened);
+    EXPECT_EQ(result.error, FileError::ReadOnly);
+    EXPECT_EQ(contents(path), before);
+    EXPECT_EQ(progress.pumps, 0);
+}
+
+TEST_F(ShredRealFile, MissingFileIsReportedAsMissing)
+{
+    Progress progress;
+    const ShredResult result = shred((folder / "absent.txt").string(), progress);
+    EXPECT_EQ(result.outcome, ShredOutcome::NotOpened);
+    EXPECT_EQ(result.error, FileError::Missing);
+    EXPECT_EQ(progress.started, 1);
+}
+
+}  // namespace
