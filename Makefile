@@ -1,0 +1,29 @@
+# Set-up, build and tests on a Debian machine: each target installs what the
+# machine lacks first.
+PRESETS := native win64 win32
+JOBS := $(shell nproc)
+
+.PHONY: all deps build test bench clean $(addprefix build-,$(PRESETS))
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: $(addprefix build-,$(PRESETS))
+
+$(addprefix build-,$(PRESETS)): build-%: deps
+	cmake --preset $* >/dev/null
+	cmake --build --preset $* --parallel $(JOBS)
+
+# The native tests, then the Windows tests under wine64 in their own prefix
+# and display (win32 is built but cannot run on this kernel).
+test: build
+	ctest --preset native
+	ctest --preset win64
+
+bench: build-native
+	build/native/bench/shred_bench
+
+clean:
+	rm -rf build

@@ -1,0 +1,81 @@
+#include "platform/registry_win32.h"
+
+#include <cstdio>
+
+const char kPasswordKey[] = "Software\\Orvex-Pass";
+const char kPasswordValueName[] = "PassName";
+
+namespace {
+
+StoreRead readValue(char* buffer, std::size_t capacity, std::size_t* length, long* error)
+{
+    HKEY key;
+    const LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPasswordKey, 0,
+                                      KEY_READ | kPasswordKeyView, &key);
+    if (opened != ERROR_SUCCESS) {
+        *error = opened;
+        return StoreRead::KeyUnopenable;
+    }
+    DWORD size = static_cast<DWORD>(capacity);
+    const LONG queried = RegQueryValueExA(key, kPasswordValueName, nullptr, nullptr,
+                                          reinterpret_cast<BYTE*>(buffer), &size);
+    RegCloseKey(key);
+    if (queried != ERROR_SUCCESS) {
+        *error = queried;
+        return StoreRead::ValueUnreadable;
+    }
+    *length = size;
+    return StoreRead::Read;
+}
+
+bool writeValue(const char* bytes, std::size_t length, long* error)
+{
+    HKEY key;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPasswordKey, 0,
+                                KEY_ALL_ACCESS | kPasswordKeyView, &key);
+    if (status != ERROR_SUCCESS)
+        status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPasswordKey, 0, nullptr,
+                                 REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | kPasswordKeyView,
+                                 nullptr, &key, nullptr);
+    if (status != ERROR_SUCCESS) {
+        *error = status;
+        return false;
+    }
+    status = RegSetValueExA(key, kPasswordValueName, 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(bytes), static_cast<DWORD>(length));
+    if (status == ERROR_SUCCESS)
+        status = RegFlushKey(key);
+    RegCloseKey(key);
+    *error = status;
+    return status == ERROR_SUCCESS;
+}
+
+bool keyExists()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPasswordKey, 0,
+                      KEY_READ | kPasswordKeyView, &key) != ERROR_SUCCESS)
+        return false;
+    RegFlushKey(key);
+    RegCloseKey(key);
+    return true;
+}
+
+void reportOpenFailure(long error)
+{
+    char text[512];
+    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                        static_cast<DWORD>(error), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                        text, sizeof text, nullptr))
+        std::snprintf(text, sizeof text, "Error %ld.", error);
+    MessageBoxA(nullptr, text, "Cannot Open due to ...", MB_OK | MB_ICONINFORMATION);
+}
+
+const PasswordStoreOps registryStore = {readValue, writeValue, keyExists, reportOpenFailure};
+
+}  // namespace
+
+const PasswordStoreOps& registryPasswordStore()
+{
+    return registryStore;
+}
