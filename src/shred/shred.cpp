@@ -32,16 +32,14 @@ ShredResult shredFile(const char* path, const ShredObserver& observer, const Fil
     // The percentage is reported when the byte count crosses the next
     // threshold, which keeps division out of the per-byte loop.
     static const unsigned char zero = 0;
-    int reported = 0;
+    int percent = 0;
     std::int64_t nextReport = percentThreshold(1, length);
     for (std::int64_t written = 0; written < length; ++written) {
         if (written >= nextReport) {
-            int percent = reported + 1;
-            while (written >= percentThreshold(percent + 1, length))
-                ++percent;
-            reported = percent;
+            // Files under 100 bytes skip percentages: 3 bytes report 33, 66.
+            while (written >= nextReport)
+                nextReport = percentThreshold(++percent + 1, length);
             observer.progress(observer.context, percent);
-            nextReport = percentThreshold(percent + 1, length);
         }
         observer.pump(observer.context);
         // A failed byte is not retried: the position did not move, so the
