@@ -1,6 +1,6 @@
 # Set-up, build and tests on a Debian machine: each target installs what the
 # machine lacks first.
-PRESETS := native win64 win32
+PRESETS := native sanitize win64 win32
 JOBS := $(shell nproc)
 
 .PHONY: all deps build test bench clean $(addprefix build-,$(PRESETS))
@@ -16,10 +16,11 @@ $(addprefix build-,$(PRESETS)): build-%: deps
 	cmake --preset $* >/dev/null
 	cmake --build --preset $* --parallel $(JOBS)
 
-# The native tests, then the Windows tests under wine64 in their own prefix
-# and display (win32 is built but cannot run on this kernel).
+# The native tests, plain and under sanitizers, then the Windows tests under
+# wine64 in their own prefix and display (win32 is built but cannot run here).
 test: build
 	ctest --preset native
+	ctest --preset sanitize
 	ctest --preset win64
 
 bench: build-native

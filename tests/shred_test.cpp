@@ -15,11 +15,11 @@ constexpr int kDescriptor = 7;
 // (percentage, then pump, then write) checked as they happen.
 struct FakeFile {
     std::int64_t size = 0;
-    int failingOperation = 0;       // 1-based; 0: nothing fails
+    std::int64_t failingOperation = 0;  // 1-based; 0: nothing fails
     bool commitAlwaysFails = false;
     bool logEachByte = true;
 
-    int operations = 0;
+    std::int64_t operations = 0;
     bool open = false;
     bool pumpPending = false;
     std::int64_t writes = 0;
