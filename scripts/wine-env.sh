@@ -59,10 +59,12 @@ case $action in
 start)
     # What start leaves running must not hold the caller's output open (a
     # test runner waits for that to close), so it writes to a log instead.
-    if ! (start) >"$dir/start.log" 2>&1 </dev/null; then
-        cat "$dir/start.log" >&2
-        exit 1
-    fi
+    # Not run as a condition: there bash would ignore set -e inside it.
+    set +e
+    (set -e; start) >"$dir/start.log" 2>&1 </dev/null
+    status=$?
+    set -e
+    [ $status -eq 0 ] || { cat "$dir/start.log" >&2; exit $status; }
     ;;
 stop)
     "$wineserver" -k 2>/dev/null || true

@@ -1,9 +1,14 @@
-// shredFile on real files, through this platform's file operations.
+// shredFile on real files, through this platform's file operations. On Windows
+// also a file that another program holds open without sharing write access.
 #include "real_files.h"
 
 #include "shred/shred.h"
 
 #include <filesystem>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -84,5 +89,23 @@ TEST_F(ShredRealFile, MissingFileIsReportedAsMissing)
     EXPECT_EQ(result.error, FileError::Missing);
     EXPECT_EQ(progress.started, 1);
 }
+
+#ifdef _WIN32
+TEST_F(ShredRealFile, FileOpenElsewhereWithoutWriteSharingIsLeftIntact)
+{
+    const std::string path = makeFile("locked.txt", 100);
+    const std::string before = contents(path);
+    const HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+
+    Progress progress;
+    const ShredResult result = shred(path, progress);
+    CloseHandle(holder);
+    EXPECT_EQ(result.outcome, ShredOutcome::NotOpened);
+    EXPECT_EQ(result.error, FileError::InUse);
+    EXPECT_EQ(contents(path), before);
+}
+#endif
 
 }  // namespace

@@ -7,11 +7,15 @@ const char kPasswordValueName[] = "PassName";
 
 namespace {
 
+LONG openPasswordKey(REGSAM access, HKEY* key)
+{
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPasswordKey, 0, access | kPasswordKeyView, key);
+}
+
 StoreRead readValue(char* buffer, std::size_t capacity, std::size_t* length, long* error)
 {
     HKEY key;
-    const LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPasswordKey, 0,
-                                      KEY_READ | kPasswordKeyView, &key);
+    const LONG opened = openPasswordKey(KEY_READ, &key);
     if (opened != ERROR_SUCCESS) {
         *error = opened;
         return StoreRead::KeyUnopenable;
@@ -31,8 +35,7 @@ StoreRead readValue(char* buffer, std::size_t capacity, std::size_t* length, lon
 bool writeValue(const char* bytes, std::size_t length, long* error)
 {
     HKEY key;
-    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPasswordKey, 0,
-                                KEY_ALL_ACCESS | kPasswordKeyView, &key);
+    LONG status = openPasswordKey(KEY_ALL_ACCESS, &key);
     if (status != ERROR_SUCCESS)
         status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPasswordKey, 0, nullptr,
                                  REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | kPasswordKeyView,
@@ -53,8 +56,7 @@ bool writeValue(const char* bytes, std::size_t length, long* error)
 bool keyExists()
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPasswordKey, 0,
-                      KEY_READ | kPasswordKeyView, &key) != ERROR_SUCCESS)
+    if (openPasswordKey(KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     RegFlushKey(key);
     RegCloseKey(key);
