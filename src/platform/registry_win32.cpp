@@ -1,6 +1,6 @@
 #include "platform/registry_win32.h"
 
-#include <cstdio>
+#include "platform/system_error_win32.h"
 
 const char kPasswordKey[] = "Software\\Orvex-Pass";
 const char kPasswordValueName[] = "PassName";
@@ -65,12 +65,7 @@ bool keyExists()
 
 void reportOpenFailure(long error)
 {
-    char text[512];
-    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                        static_cast<DWORD>(error), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                        text, sizeof text, nullptr))
-        std::snprintf(text, sizeof text, "Error %ld.", error);
-    MessageBoxA(nullptr, text, "Cannot Open due to ...", MB_OK | MB_ICONINFORMATION);
+    tellUser(systemErrorText(error).c_str(), "Cannot Open due to ...");
 }
 
 const PasswordStoreOps registryStore = {readValue, writeValue, keyExists, reportOpenFailure};

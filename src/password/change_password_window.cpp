@@ -1,0 +1,109 @@
+#include "password/lock_windows.h"
+
+#include "platform/system_error_win32.h"
+#include "shell/window.h"
+
+#include <cstring>
+#include <string>
+
+const char kChangePasswordWindowClass[] = "chgpassWindow";
+
+namespace {
+
+enum Command {
+    kCancel = 14,
+    kAccept = 15,
+};
+
+enum Control {
+    kAcceptButton,
+    kCancelButton,
+    kNewLabel,
+    kConfirmLabel,
+    kHint,
+    kNewField,
+    kConfirmField,
+    kControlCount
+};
+
+// No automatic scrolling: typing stops when a field is full.
+constexpr DWORD kField = ES_PASSWORD | WS_TABSTOP;
+constexpr DWORD kFieldEx = WS_EX_CLIENTEDGE | WS_EX_NOPARENTNOTIFY;
+
+const ControlSpec kControls[kControlCount] = {
+    {"Button", "Accept", kAccept, 40, 150, 100, 20, BS_PUSHBUTTON, 0},
+    {"Button", "Cancel", kCancel, 160, 150, 100, 20, BS_DEFPUSHBUTTON, 0},
+    {"Static", "New Password:", 0, 5, 30, 100, 20, 0, 0},
+    {"Static", "Confirm     :", 0, 5, 70, 100, 20, 0, 0},
+    {"Static", "Max. 20 characters and/or digits", 0, 5, 100, 250, 20, 0, 0},
+    {"Edit", "", 0, 110, 30, 150, 20, kField, kFieldEx},
+    {"Edit", "", 0, 110, 70, 150, 20, kField, kFieldEx},
+};
+
+struct ChangePasswordWindow {
+    HWND controls[kControlCount];
+};
+
+void onAccept(HWND window, const ChangePasswordWindow& state)
+{
+    char password[kTypedCapacity];
+    char confirmation[kTypedCapacity];
+    GetWindowTextA(state.controls[kNewField], password, sizeof password);
+    GetWindowTextA(state.controls[kConfirmField], confirmation, sizeof confirmation);
+    if (std::strcmp(password, confirmation) != 0) {
+        // The message comes over the still open window, which closes after it.
+        tellUser("Passwords do not match!!", "Password confirmation");
+        DestroyWindow(window);
+        return;
+    }
+    long error = 0;
+    if (passwordStore().write(password, &error)) {
+        DestroyWindow(window);
+        return;
+    }
+    // The window stays, so the user can try again or cancel.
+    const std::string text = "The new password could not be stored.\n\n" + systemErrorText(error);
+    tellUser(text.c_str(), "Password confirmation");
+}
+
+}  // namespace
+
+void openChangePasswordWindow(HWND owner)
+{
+    openWindow(kChangePasswordWindowClass, "Change Password", 200, 200, 300, 200, owner);
+}
+
+void checkFirstUse(HWND owner)
+{
+    if (passwordStore().exists())
+        return;
+    tellUser("This is your first usage of this software", "Cannot find signatures due to ...");
+    openChangePasswordWindow(owner);
+}
+
+LRESULT CALLBACK changePasswordWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ChangePasswordWindow* state = windowState<ChangePasswordWindow>(window);
+    switch (message) {
+    case WM_CREATE:
+        state = new ChangePasswordWindow{};
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+        createControls(window, kControls, state->controls);
+        return 0;
+    case WM_DESTROY:
+        return 1;
+    case WM_NCDESTROY:
+        delete state;
+        break;
+    case WM_PAINT:
+        paintNothing(window);
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kCancel)
+            DestroyWindow(window);
+        else if (LOWORD(wParam) == kAccept)
+            onAccept(window, *state);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

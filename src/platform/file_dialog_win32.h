@@ -1,0 +1,18 @@
+// The open-file dialog in which the user chooses the files to destroy.
+#ifndef BRISVANE_PLATFORM_FILE_DIALOG_WIN32_H
+#define BRISVANE_PLATFORM_FILE_DIALOG_WIN32_H
+
+#include "shred/deletion_run.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Fills the dialog's settings once; every later dialog reuses them.
+void prepareSelectionDialog();
+
+// Shows the dialog over owner and waits for the user's answer.
+Choice chooseFiles(HWND owner, std::vector<std::string>* paths);
+
+#endif

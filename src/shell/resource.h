@@ -1,0 +1,6 @@
+#ifndef BRISVANE_SHELL_RESOURCE_H
+#define BRISVANE_SHELL_RESOURCE_H
+
+#define IDI_BRISVANE 101
+
+#endif

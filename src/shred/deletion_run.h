@@ -1,0 +1,40 @@
+// One deletion run: the user chooses files, and each is shredded in turn
+// while the main window shows which file and how far.
+#ifndef BRISVANE_SHRED_DELETION_RUN_H
+#define BRISVANE_SHRED_DELETION_RUN_H
+
+#include "shred/file_ops.h"
+
+#include <string>
+#include <vector>
+
+enum class Choice {
+    Chosen,         // paths holds the files, in the order they were chosen
+    Cancelled,
+    TooManyFiles,   // the selection did not fit the dialog's buffer
+};
+
+// What the run needs from the user interface.
+struct RunDisplay {
+    void (*setStatus)(const char* text);
+    void (*setPath)(const char* text);
+    // Moves the bar and the percentage text, repainting both at once.
+    void (*showProgress)(int percent, const char* text);
+    // Puts the bar and the text back, leaving the repaint for later.
+    void (*resetProgress)(const char* text);
+    // Hides "Delete Now!" and refuses closing; busyOff undoes both.
+    void (*busyOn)();
+    void (*busyOff)();
+    Choice (*chooseFiles)(std::vector<std::string>* paths);
+    // Handles at most one pending message, without waiting for one.
+    void (*pump)();
+    void (*tellTooManyFiles)();
+    // Names the files that were not destroyed, and why.
+    void (*tellNotDestroyed)(const char* text);
+};
+
+// Runs to its end before returning. A run may start inside another's
+// pump(); the display stays busy until the outermost run's file is done.
+void runDeletion(const RunDisplay& display, const FileOps& files = platformFileOps());
+
+#endif
