@@ -1,0 +1,467 @@
+// runDeletion over a display that logs every call and files held in memory.
+#include "shred/deletion_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Log = std::vector<std::string>;
+using Paths = std::vector<std::string>;
+
+// ---------------------------------------------------------------------------
+// The files, as the fake platform sees them.
+
+enum class Fault { None, Open, Length, Write, Commit, Remove };
+
+struct FakeFile {
+    std::int64_t size = 0;
+    Fault fault = Fault::None;
+    FileError error = FileError::Other;     // what lastError() says after the fault
+    int removeAttempts = 0;
+};
+
+struct OpenFile {
+    std::string path;
+    std::int64_t written = 0;
+};
+
+struct Disk {
+    std::map<std::string, FakeFile> files;
+    std::map<int, OpenFile> open;
+    int nextDescriptor = 3;
+    FileError lastError = FileError::None;
+    Paths removed;      // in the order they went
+};
+
+Disk disk;
+
+int fail(FileError error)
+{
+    disk.lastError = error;
+    return -1;
+}
+
+OpenFile* openFile(int fd)
+{
+    const auto found = disk.open.find(fd);
+    if (found == disk.open.end()) {
+        ADD_FAILURE() << "operation on a descriptor that is not open: " << fd;
+        return nullptr;
+    }
+    return &found->second;
+}
+
+FakeFile& fileOf(const OpenFile& open)
+{
+    return disk.files.at(open.path);
+}
+
+int fakeOpen(const char* path)
+{
+    const auto found = disk.files.find(path);
+    if (found == disk.files.end())
+        return fail(FileError::Missing);
+    if (found->second.fault == Fault::Open)
+        return fail(found->second.error);
+    const int fd = disk.nextDescriptor++;
+    disk.open[fd] = OpenFile{path, 0};
+    return fd;
+}
+
+std::int64_t fakeLength(int fd)
+{
+    const OpenFile* open = openFile(fd);
+    if (open == nullptr)
+        return fail(FileError::Other);
+    const FakeFile& file = fileOf(*open);
+    return file.fault == Fault::Length ? fail(file.error) : file.size;
+}
+
+int fakeWrite(int fd, const void* bytes, unsigned count)
+{
+    OpenFile* open = openFile(fd);
+    if (open == nullptr)
+        return fail(FileError::Other);
+    const FakeFile& file = fileOf(*open);
+    if (count != 1 || *static_cast<const unsigned char*>(bytes) != 0)
+        ADD_FAILURE() << "write of " << count << " bytes, or not a zero byte";
+    if (open->written >= file.size)
+        ADD_FAILURE() << "write past the end of " << open->path;
+    // The second byte is the one that fails.
+    if (file.fault == Fault::Write && open->written == 1)
+        return fail(file.error);
+    ++open->written;
+    return 1;
+}
+
+int fakeCommit(int fd)
+{
+    const OpenFile* open = openFile(fd);
+    if (open == nullptr)
+        return fail(FileError::Other);
+    const FakeFile& file = fileOf(*open);
+    return file.fault == Fault::Commit ? fail(file.error) : 0;
+}
+
+int fakeClose(int fd)
+{
+    if (openFile(fd) != nullptr)
+        disk.open.erase(fd);
+    return 0;
+}
+
+int fakeRemove(const char* path)
+{
+    for (const auto& [fd, open] : disk.open) {
+        if (open.path == path)
+            ADD_FAILURE() << path << " removed while still open as " << fd;
+    }
+    const auto found = disk.files.find(path);
+    if (found == disk.files.end())
+        return fail(FileError::Missing);
+    ++found->second.removeAttempts;
+    if (found->second.fault == Fault::Remove)
+        return fail(found->second.error);
+    disk.files.erase(found);
+    disk.removed.push_back(path);
+    return 0;
+}
+
+FileError fakeLastError()
+{
+    return disk.lastError;
+}
+
+const FileOps fakeOps = {fakeOpen, fakeLength, fakeWrite, fakeCommit,
+                         fakeClose, fakeRemove, fakeLastError};
+
+// ---------------------------------------------------------------------------
+// The display: every call logged in order, as one string each.
+
+struct Screen {
+    Log log;
+    std::deque<std::pair<Choice, Paths>> choices;   // what the dialog answers, in turn
+    bool nestOnNextPump = false;    // start another run from inside pump()
+    Log messages;                   // the texts given to tellNotDestroyed
+};
+
+Screen screen;
+
+void record(std::string call)
+{
+    screen.log.push_back(std::move(call));
+}
+
+void fakeSetStatus(const char* text)
+{
+    record(std::string("setStatus ") + text);
+}
+
+void fakeSetPath(const char* text)
+{
+    record(std::string("setPath ") + text);
+}
+
+void fakeShowProgress(int percent, const char* text)
+{
+    record("showProgress " + std::to_string(percent) + " " + text);
+}
+
+void fakeResetProgress(const char* text)
+{
+    record(std::string("resetProgress ") + text);
+}
+
+void fakeBusyOn()
+{
+    record("busyOn");
+}
+
+void fakeBusyOff()
+{
+    record("busyOff");
+}
+
+Choice fakeChooseFiles(std::vector<std::string>* paths)
+{
+    record("chooseFiles");
+    if (screen.choices.empty()) {
+        ADD_FAILURE() << "the dialog was opened more often than expected";
+        return Choice::Cancelled;
+    }
+    const auto [choice, chosen] = screen.choices.front();
+    screen.choices.pop_front();
+    *paths = chosen;
+    return choice;
+}
+
+void fakePump();
+
+void fakeTellTooManyFiles()
+{
+    record("tellTooManyFiles");
+}
+
+void fakeTellNotDestroyed(const char* text)
+{
+    record("tellNotDestroyed");
+    screen.messages.push_back(text);
+}
+
+const RunDisplay fakeDisplay = {fakeSetStatus,    fakeSetPath, fakeShowProgress,
+                                fakeResetProgress, fakeBusyOn, fakeBusyOff,
+                                fakeChooseFiles,  fakePump,    fakeTellTooManyFiles,
+                                fakeTellNotDestroyed};
+
+void fakePump()
+{
+    record("pump");
+    if (screen.nestOnNextPump) {
+        screen.nestOnNextPump = false;
+        runDeletion(fakeDisplay, fakeOps);
+    }
+}
+
+// ---------------------------------------------------------------------------
+
+class DeletionRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        disk = Disk{};
+        screen = Screen{};
+    }
+
+    void TearDown() override
+    {
+        EXPECT_TRUE(disk.open.empty()) << "a file was left open";
+        EXPECT_TRUE(screen.choices.empty()) << "the dialog was opened less often than expected";
+    }
+
+    static void addFile(const std::string& path, std::int64_t size, Fault fault = Fault::None,
+                        FileError error = FileError::Other)
+    {
+        FakeFile file;
+        file.size = size;
+        file.fault = fault;
+        file.error = error;
+        disk.files[path] = file;
+    }
+
+    static void answer(Choice choice, Paths paths)
+    {
+        screen.choices.emplace_back(choice, std::move(paths));
+    }
+
+    static void run()
+    {
+        runDeletion(fakeDisplay, fakeOps);
+    }
+};
+
+const char* const kDeleting = "setStatus Deleting file ...";
+const char* const kReset = "resetProgress  0 % complete";
+
+// The calls after each file's last byte, whatever became of the file.
+Log fileDone(bool lastOfTheNest = true)
+{
+    Log calls{kReset};
+    if (lastOfTheNest)
+        calls.push_back("busyOff");
+    calls.insert(calls.end(), {"setStatus ", "setPath "});
+    return calls;
+}
+
+void append(Log& log, const Log& more)
+{
+    log.insert(log.end(), more.begin(), more.end());
+}
+
+std::size_t count(const Log& log, const std::string& call)
+{
+    std::size_t n = 0;
+    for (const std::string& entry : log)
+        n += entry == call;
+    return n;
+}
+
+// The line after the one that names path, or "" when no line names it.
+std::string reasonGiven(const std::string& text, const std::string& path)
+{
+    const std::string line = "\n" + path + "\n";
+    const std::size_t at = text.find(line);
+    if (at == std::string::npos)
+        return "";
+    const std::size_t start = at + line.size();
+    return text.substr(start, text.find('\n', start) - start);
+}
+
+TEST_F(DeletionRun, DialogNotAnsweredWithFilesTouchesNothing)
+{
+    // The dialog's list is filled either way, so a run that read it anyway
+    // would destroy these.
+    const std::pair<Choice, Log> cases[] = {
+        {Choice::Cancelled, {kDeleting, "chooseFiles"}},
+        {Choice::TooManyFiles, {kDeleting, "chooseFiles", "tellTooManyFiles"}},
+    };
+    for (const auto& [choice, expected] : cases) {
+        SCOPED_TRACE(static_cast<int>(choice));
+        SetUp();
+        addFile("a.dat", 2);
+        addFile("b.dat", 0);
+        answer(choice, {"a.dat", "b.dat"});
+        run();
+        EXPECT_EQ(screen.log, expected);
+        EXPECT_EQ(disk.files.size(), 2u);
+        EXPECT_EQ(disk.nextDescriptor, 3) << "a file was opened";
+    }
+}
+
+TEST_F(DeletionRun, ShowsEachFileWhileItIsShreddedThenClearsTheDisplay)
+{
+    addFile("C:\\one.dat", 1);
+    addFile("C:\\two.dat", 2);
+    addFile("C:\\three.dat", 3);
+    answer(Choice::Chosen, {"C:\\one.dat", "C:\\two.dat", "C:\\three.dat"});
+    run();
+
+    Log expected{kDeleting, "chooseFiles"};
+    append(expected, {"setPath C:\\one.dat", "busyOn", "pump"});
+    append(expected, fileDone());
+    append(expected, {"setPath C:\\two.dat", "busyOn", "pump", "showProgress 50 50 % complete",
+                      "pump"});
+    append(expected, fileDone());
+    append(expected, {"setPath C:\\three.dat", "busyOn", "pump",
+                      "showProgress 33 33 % complete", "pump",
+                      "showProgress 66 66 % complete", "pump"});
+    append(expected, fileDone());
+    EXPECT_EQ(screen.log, expected);
+    EXPECT_EQ(disk.removed, (Paths{"C:\\one.dat", "C:\\two.dat", "C:\\three.dat"}));
+    EXPECT_TRUE(disk.files.empty());
+}
+
+TEST_F(DeletionRun, EmptyFileStillMakesTheDisplayBusyButIsNeverPumped)
+{
+    addFile("empty.dat", 0);
+    answer(Choice::Chosen, {"empty.dat"});
+    run();
+
+    Log expected{kDeleting, "chooseFiles", "setPath empty.dat", "busyOn"};
+    append(expected, fileDone());
+    EXPECT_EQ(screen.log, expected);
+    EXPECT_EQ(disk.removed, Paths{"empty.dat"});
+}
+
+TEST_F(DeletionRun, NamesEveryFileNotDestroyedWithItsReasonInOneMessageAtTheEnd)
+{
+    struct Case {
+        const char* path;
+        Fault fault;
+        FileError error;
+        const char* phrase;
+    };
+    const Case cases[] = {
+        {"read-only.dat", Fault::Open, FileError::ReadOnly, "read-only"},
+        {"in-use.dat", Fault::Open, FileError::InUse, "another program"},
+        {"missing.dat", Fault::Open, FileError::Missing, "not found"},
+        {"long-path.dat", Fault::Open, FileError::PathTooLong, "too long"},
+        {"folder", Fault::Open, FileError::NotAFile, "not a file"},
+        {"no-size.dat", Fault::Length, FileError::Other, "size could not be read"},
+        {"bad-sector.dat", Fault::Write, FileError::Other, "fully overwritten"},
+        {"no-flush.dat", Fault::Commit, FileError::Other, "forced to the device"},
+        {"locked.dat", Fault::Remove, FileError::InUse, "could not be deleted"},
+    };
+    // A destroyed file between every two failures, and at both ends.
+    Paths chosen{"kept-0.dat"};
+    addFile("kept-0.dat", 3);
+    Paths destroyed = chosen;
+    for (const Case& c : cases) {
+        addFile(c.path, 3, c.fault, c.error);
+        const std::string good = "kept-" + std::to_string(chosen.size()) + ".dat";
+        addFile(good, 1);
+        chosen.insert(chosen.end(), {c.path, good});
+        destroyed.push_back(good);
+    }
+    answer(Choice::Chosen, chosen);
+    run();
+
+    ASSERT_EQ(screen.messages.size(), 1u);
+    EXPECT_EQ(screen.log.back(), "tellNotDestroyed") << "told before the run ended";
+    const std::string& text = screen.messages[0];
+    std::size_t previous = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_NE(reasonGiven(text, c.path).find(c.phrase), std::string::npos) << text;
+        const std::size_t at = text.find(c.path);
+        EXPECT_GT(at, previous) << "not named in the order chosen";
+        previous = at;
+        ASSERT_EQ(disk.files.count(c.path), 1u) << "removed although not destroyed";
+        EXPECT_EQ(disk.files.at(c.path).removeAttempts, c.fault == Fault::Remove ? 1 : 0);
+    }
+    for (const std::string& path : destroyed)
+        EXPECT_EQ(text.find(path), std::string::npos) << path << " named but destroyed";
+    EXPECT_EQ(disk.removed, destroyed);
+    // Every file, even one that could not be opened, is shown busy and then released.
+    EXPECT_EQ(count(screen.log, "busyOn"), chosen.size());
+    EXPECT_EQ(count(screen.log, "busyOff"), chosen.size());
+}
+
+TEST_F(DeletionRun, RunStartedFromInsidePumpKeepsTheDisplayBusyUntilTheOuterFileIsDone)
+{
+    addFile("outer-1.dat", 2);
+    addFile("outer-2.dat", 1);
+    addFile("inner.dat", 1);
+    answer(Choice::Chosen, {"outer-1.dat", "outer-2.dat"});
+    answer(Choice::Chosen, {"inner.dat"});
+    screen.nestOnNextPump = true;
+    run();
+
+    Log expected{kDeleting, "chooseFiles", "setPath outer-1.dat", "busyOn", "pump"};
+    // The nested run, inside the outer file's first pump.
+    append(expected, {kDeleting, "chooseFiles", "setPath inner.dat", "pump"});
+    append(expected, fileDone(false));
+    // The outer run carries on where it was.
+    append(expected, {"showProgress 50 50 % complete", "pump"});
+    append(expected, fileDone());
+    append(expected, {"setPath outer-2.dat", "busyOn", "pump"});
+    append(expected, fileDone());
+    EXPECT_EQ(screen.log, expected);
+    EXPECT_EQ(disk.removed, (Paths{"inner.dat", "outer-1.dat", "outer-2.dat"}));
+    EXPECT_TRUE(disk.files.empty());
+}
+
+TEST_F(DeletionRun, RunStartedFromInsidePumpReportsOnlyItsOwnFailures)
+{
+    addFile("outer-bad.dat", 2, Fault::Open, FileError::InUse);
+    addFile("outer-good.dat", 2);
+    addFile("inner-bad.dat", 1, Fault::Commit);
+    answer(Choice::Chosen, {"outer-good.dat", "outer-bad.dat"});
+    answer(Choice::Chosen, {"inner-bad.dat"});
+    screen.nestOnNextPump = true;
+    run();
+
+    ASSERT_EQ(screen.messages.size(), 2u);
+    const std::string& inner = screen.messages[0];
+    const std::string& outer = screen.messages[1];
+    EXPECT_NE(reasonGiven(inner, "inner-bad.dat").find("forced to the device"), std::string::npos)
+        << inner;
+    EXPECT_EQ(inner.find("outer-"), std::string::npos) << inner;
+    EXPECT_NE(reasonGiven(outer, "outer-bad.dat").find("another program"), std::string::npos)
+        << outer;
+    EXPECT_EQ(outer.find("inner-"), std::string::npos) << outer;
+    EXPECT_EQ(outer.find("outer-good.dat"), std::string::npos) << outer;
+    // The inner run told its failure before the outer file was finished.
+    EXPECT_LT(std::find(screen.log.begin(), screen.log.end(), "tellNotDestroyed"),
+              std::find(screen.log.begin(), screen.log.end(), "busyOff"));
+    EXPECT_EQ(disk.removed, Paths{"outer-good.dat"});
+}
+
+}  // namespace

@@ -1,0 +1,352 @@
+#include "ui/driver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+const char kPasswordKey[] = "Software\\Orvex-Pass";
+const char kPasswordValue[] = "PassName";
+constexpr REGSAM kView = KEY_WOW64_32KEY;
+
+std::string besideThisProgram(const char* name)
+{
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of('\\') + 1) + name;
+}
+
+struct Search {
+    DWORD processId;
+    const char* className;
+    const char* title;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collect(HWND window, LPARAM lParam)
+{
+    Search& search = *reinterpret_cast<Search*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search.processId)
+        return TRUE;
+    char name[256];
+    GetClassNameA(window, name, sizeof name);
+    if (search.className && std::string(name) != search.className)
+        return TRUE;
+    if (search.title && textOf(window) != search.title)
+        return TRUE;
+    search.found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+bool waitUntil(const std::function<bool()>& condition, DWORD timeout)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount() - start > timeout)
+            return false;
+        Sleep(5);
+    }
+}
+
+App::App()
+{
+    std::string command = "\"" + besideThisProgram("brisvane.exe") + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process_))
+        ADD_FAILURE() << "cannot start " << command << ": error " << GetLastError();
+}
+
+App::~App()
+{
+    if (!process_.hProcess)
+        return;
+    if (running()) {
+        TerminateProcess(process_.hProcess, 99);
+        WaitForSingleObject(process_.hProcess, kPatience);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+DWORD App::waitForExit(DWORD timeout)
+{
+    WaitForSingleObject(process_.hProcess, timeout);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+bool App::running() const
+{
+    return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::vector<HWND> App::windows(const char* className, const char* title) const
+{
+    Search search{process_.dwProcessId, className, title, {}};
+    EnumWindows(collect, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND App::findWindow(const char* className, const char* title) const
+{
+    const std::vector<HWND> found = windows(className, title);
+    return found.empty() ? nullptr : found.front();
+}
+
+HWND App::waitForWindow(const char* className, const char* title, DWORD timeout) const
+{
+    HWND window = nullptr;
+    waitUntil(
+        [&] {
+            for (HWND candidate : windows(className, title))
+                if (IsWindowVisible(candidate))
+                    window = candidate;
+            return window != nullptr;
+        },
+        timeout);
+    return window;
+}
+
+std::string textOf(HWND window)
+{
+    // Sent rather than read from the caption, so edit controls of another
+    // process answer with their contents.
+    char text[4096] = "";
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, kPatience, &length);
+    return std::string(text, length);
+}
+
+RECT screenRect(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+RECT clientRect(HWND child)
+{
+    RECT rect = screenRect(child);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+HWND childAt(HWND parent, const char* className, int x, int y)
+{
+    for (HWND child = FindWindowExA(parent, nullptr, className, nullptr); child;
+         child = FindWindowExA(parent, child, className, nullptr)) {
+        const RECT rect = clientRect(child);
+        if (rect.left == x && rect.top == y)
+            return child;
+    }
+    return nullptr;
+}
+
+bool isShown(HWND window)
+{
+    return IsWindow(window) && IsWindowVisible(window);
+}
+
+void click(HWND button)
+{
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void clickCommand(HWND window, int id)
+{
+    HWND button = GetDlgItem(window, id);
+    EXPECT_NE(button, nullptr) << "no control " << id;
+    click(button);
+}
+
+void type(HWND edit, const char* text)
+{
+    SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        kPatience, nullptr);
+}
+
+std::string messageText(HWND box)
+{
+    return textOf(GetDlgItem(box, 0xFFFF));
+}
+
+void answer(HWND box)
+{
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+std::string answerMessageBox(const App& app, const char* caption)
+{
+    HWND box = app.waitForMessageBox(caption);
+    if (!box) {
+        ADD_FAILURE() << "no message box \"" << caption << "\"";
+        return "";
+    }
+    const std::string text = messageText(box);
+    answer(box);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(box); })) << caption;
+    return text;
+}
+
+namespace {
+
+// The file-name field: an Edit inside the ComboBoxEx32 of the Explorer-style
+// dialog, or the plain Edit of the older template.
+HWND fileNameField(HWND dialog)
+{
+    HWND combo = GetDlgItem(dialog, 0x47C);
+    if (!combo)
+        return GetDlgItem(dialog, 0x480);
+    HWND inner = FindWindowExA(combo, nullptr, "ComboBox", nullptr);
+    HWND edit = FindWindowExA(inner ? inner : combo, nullptr, "Edit", nullptr);
+    return edit ? edit : combo;
+}
+
+HWND waitForDialog(const App& app)
+{
+    HWND dialog = app.waitForWindow("#32770", "Select File(s)");
+    EXPECT_NE(dialog, nullptr) << "no open-file dialog";
+    EXPECT_TRUE(waitUntil([&] { return dialog && IsWindowEnabled(dialog); }));
+    return dialog;
+}
+
+}  // namespace
+
+void chooseInDialog(const App& app, const std::string& folder, const std::vector<std::string>& names)
+{
+    HWND dialog = waitForDialog(app);
+    if (!dialog)
+        return;
+    HWND field = fileNameField(dialog);
+    if (names.size() == 1) {
+        type(field, (folder + "\\" + names.front()).c_str());
+    } else {
+        // The dialog takes several names only from within their folder.
+        type(field, folder.c_str());
+        SendMessageTimeoutA(dialog, WM_COMMAND, IDOK, 0, SMTO_ABORTIFHUNG, kPatience, nullptr);
+        std::string list;
+        for (const std::string& name : names)
+            list += "\"" + name + "\" ";
+        type(field, list.c_str());
+    }
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(dialog); })) << "the dialog stays open";
+}
+
+void cancelDialog(const App& app)
+{
+    HWND dialog = waitForDialog(app);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(dialog); }));
+}
+
+void removePasswordKey()
+{
+    const LONG status = RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kPasswordKey, kView, 0);
+    ASSERT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << status;
+}
+
+void storePasswordBytes(const std::string& encoded)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPasswordKey, 0, nullptr, 0,
+                              KEY_ALL_ACCESS | kView, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, kPasswordValue, 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(encoded.data()),
+                             static_cast<DWORD>(encoded.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+bool passwordKeyExists()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPasswordKey, 0, KEY_READ | kView, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::string storedPasswordBytes()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPasswordKey, 0, KEY_READ | kView, &key) != ERROR_SUCCESS)
+        return "";
+    char value[256];
+    DWORD size = sizeof value;
+    DWORD type = 0;
+    const LONG status = RegQueryValueExA(key, kPasswordValue, nullptr, &type,
+                                         reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        return "";
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    // The system may hand the string back with a terminator it added; an
+    // encoded password holds no NUL of its own.
+    std::string bytes(value, size);
+    bytes.erase(bytes.find_last_not_of('\0') + 1);
+    return bytes;
+}
+
+Folder::Folder()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    char name[64];
+    std::snprintf(name, sizeof name, "brisvane-ui-%lu-%lu", GetCurrentProcessId(), GetTickCount());
+    path_ = std::string(temp) + name;
+    EXPECT_TRUE(CreateDirectoryA(path_.c_str(), nullptr)) << path_;
+}
+
+Folder::~Folder()
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string path = file(entry.cFileName);
+            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path_.c_str());
+}
+
+std::string Folder::makeFile(const std::string& name, std::size_t size) const
+{
+    const std::string path = file(name);
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>('A' + i % 26);
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+bool fileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string fileContents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}

@@ -1,0 +1,97 @@
+// Drives the real program from another process, the way a user or another
+// program can: windows by class, title and command id; their text, place
+// and style; clicks, typing, message boxes and the open-file dialog.
+#ifndef BRISVANE_TESTS_UI_DRIVER_H
+#define BRISVANE_TESTS_UI_DRIVER_H
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Long enough for a slow machine; conditions are polled, never slept on.
+constexpr DWORD kPatience = 20000;
+
+// Polls the condition until it holds or the time is up.
+bool waitUntil(const std::function<bool()>& condition, DWORD timeout = kPatience);
+
+// A running brisvane.exe, the one beside the driver. Ended when it goes.
+class App {
+public:
+    App();
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    DWORD processId() const { return process_.dwProcessId; }
+    // The exit code, or STILL_ACTIVE if the program has not ended in time.
+    DWORD waitForExit(DWORD timeout = kPatience);
+    bool running() const;
+
+    // A visible top-level window of this program; nullptr after the timeout.
+    HWND waitForWindow(const char* className, const char* title, DWORD timeout = kPatience) const;
+    // Any top-level window of this program, shown or not.
+    HWND findWindow(const char* className, const char* title) const;
+    std::vector<HWND> windows(const char* className, const char* title) const;
+
+    HWND waitForMainWindow() const { return waitForWindow("clsWindow", "Brisvane! V1.00"); }
+    // A message box by its caption.
+    HWND waitForMessageBox(const char* caption, DWORD timeout = kPatience) const
+    {
+        return waitForWindow("#32770", caption, timeout);
+    }
+
+private:
+    PROCESS_INFORMATION process_{};
+};
+
+std::string textOf(HWND window);
+// A top-level window's place and outer size, in screen coordinates.
+RECT screenRect(HWND window);
+// A child's place and size in its parent's client coordinates.
+RECT clientRect(HWND child);
+// The child of the given class whose top-left corner is at (x, y).
+HWND childAt(HWND parent, const char* className, int x, int y);
+bool isShown(HWND window);
+
+// Posted, since a click may open a modal loop that would hold up a sent one.
+void click(HWND button);
+void clickCommand(HWND window, int id);
+void type(HWND edit, const char* text);
+
+// The text of a message box, and the box dismissed with OK.
+std::string messageText(HWND box);
+void answer(HWND box);
+// Waits for the message box and dismisses it; returns its text.
+std::string answerMessageBox(const App& app, const char* caption);
+
+// The open-file dialog: one full path, or several names in one folder.
+void chooseInDialog(const App& app, const std::string& folder, const std::vector<std::string>& names);
+void cancelDialog(const App& app);
+
+// The stored password, in the registry's 32-bit view.
+void removePasswordKey();
+void storePasswordBytes(const std::string& encoded);
+bool passwordKeyExists();
+// The stored bytes; empty if absent.
+std::string storedPasswordBytes();
+
+// A folder of the test's own under the temporary folder, with files in it.
+class Folder {
+public:
+    Folder();
+    ~Folder();
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "\\" + name; }
+    // A file of the given size filled with non-zero bytes; returns its path.
+    std::string makeFile(const std::string& name, std::size_t size) const;
+
+private:
+    std::string path_;
+};
+
+bool fileExists(const std::string& path);
+std::string fileContents(const std::string& path);
+
+#endif

@@ -1,0 +1,397 @@
+// The real program, started and worked from outside, scenario by scenario.
+#include "ui/driver.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// "abc" as the program stores it.
+const std::string kAbcStored("\x60\xA0\xE0\x20", 4);
+
+// Ids of the main window's buttons.
+constexpr int kDeleteNow = 1;
+constexpr int kPassword = 13;
+constexpr int kExit = 1000;
+constexpr int kAbout = 20;
+
+void expectRect(const RECT& rect, int x, int y, int width, int height, const char* what)
+{
+    EXPECT_EQ(rect.left, x) << what;
+    EXPECT_EQ(rect.top, y) << what;
+    EXPECT_EQ(rect.right - rect.left, width) << what;
+    EXPECT_EQ(rect.bottom - rect.top, height) << what;
+}
+
+class UiTest : public ::testing::Test {
+protected:
+    void SetUp() override { removePasswordKey(); }
+    void TearDown() override { removePasswordKey(); }
+
+    // The main window's fields, found by their place.
+    static HWND statusField(HWND main) { return childAt(main, "Edit", 5, 30); }
+    static HWND pathField(HWND main) { return childAt(main, "Edit", 5, 50); }
+    static HWND percentText(HWND main) { return childAt(main, "Static", 5, 140); }
+    static HWND progressBar(HWND main) { return childAt(main, "msctls_progress32", 5, 120); }
+
+    // "Delete Now!" or "Password", then the password typed and confirmed.
+    static void confirmPassword(const App& app, HWND main, int command, const char* password)
+    {
+        clickCommand(main, command);
+        HWND window = app.waitForWindow("passWindow", "Password");
+        ASSERT_NE(window, nullptr);
+        type(childAt(window, "Edit", 5, 50), password);
+        clickCommand(window, 12);
+        ASSERT_TRUE(waitUntil([&] { return !IsWindow(window); }));
+    }
+
+    // A run over the named files of the folder, to its end.
+    void deleteFiles(const App& app, HWND main, const std::vector<std::string>& names)
+    {
+        confirmPassword(app, main, kDeleteNow, "abc");
+        chooseInDialog(app, folder.path(), names);
+        for (const std::string& name : names)
+            EXPECT_TRUE(waitUntil([&] { return !fileExists(folder.file(name)); })) << name;
+        waitForRunEnd(main);
+    }
+
+    static void waitForRunEnd(HWND main)
+    {
+        EXPECT_TRUE(waitUntil([&] {
+            return isShown(GetDlgItem(main, kDeleteNow)) && textOf(pathField(main)).empty();
+        }));
+    }
+
+    static void expectIdleAfterRun(HWND main)
+    {
+        EXPECT_EQ(textOf(statusField(main)), "");
+        EXPECT_EQ(textOf(pathField(main)), "");
+        EXPECT_EQ(textOf(percentText(main)), " 0 % complete");
+        EXPECT_EQ(SendMessageA(progressBar(main), PBM_GETPOS, 0, 0), 0);
+        EXPECT_TRUE(isShown(GetDlgItem(main, kDeleteNow)));
+    }
+
+    Folder folder;
+};
+
+TEST_F(UiTest, MainWindowPlaceStyleAndControls)
+{
+    storePasswordBytes(kAbcStored);
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    expectRect(screenRect(main), 0, 0, 630, 235, "main window");
+    const LONG_PTR style = GetWindowLongPtrA(main, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+
+    struct Button {
+        int id;
+        const char* text;
+        int y;
+    };
+    for (const Button& button : {Button{kDeleteNow, "Delete Now!", 10}, Button{kPassword, "Password", 60},
+                                 Button{kExit, "Exit", 110}, Button{kAbout, "About...", 160}}) {
+        HWND control = GetDlgItem(main, button.id);
+        ASSERT_NE(control, nullptr) << button.text;
+        EXPECT_EQ(textOf(control), button.text);
+        expectRect(clientRect(control), 410, button.y, 100, 40, button.text);
+        EXPECT_TRUE(isShown(control)) << button.text;
+        const LONG_PTR buttonStyle = GetWindowLongPtrA(control, GWL_STYLE);
+        EXPECT_EQ(buttonStyle & (BS_CENTER | BS_VCENTER), BS_CENTER | BS_VCENTER) << button.text;
+    }
+
+    HWND bar = progressBar(main);
+    ASSERT_NE(bar, nullptr);
+    expectRect(clientRect(bar), 5, 120, 200, 20, "progress bar");
+    EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, TRUE, 0), 0);
+    EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 100);
+
+    HWND percent = percentText(main);
+    ASSERT_NE(percent, nullptr);
+    EXPECT_EQ(textOf(percent), "0 % complete");
+    EXPECT_EQ(GetWindowLongPtrA(percent, GWL_STYLE) & SS_TYPEMASK, SS_CENTER);
+
+    for (int y : {30, 50, 70}) {
+        HWND field = childAt(main, "Edit", 5, y);
+        ASSERT_NE(field, nullptr) << y;
+        expectRect(clientRect(field), 5, y, 400, 20, "field");
+        EXPECT_EQ(textOf(field), "") << y;
+        EXPECT_FALSE(IsWindowEnabled(field)) << y;
+        EXPECT_TRUE(GetWindowLongPtrA(field, GWL_STYLE) & ES_AUTOHSCROLL) << y;
+    }
+    EXPECT_TRUE(GetWindowLongPtrA(pathField(main), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+
+    clickCommand(main, kExit);
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+TEST_F(UiTest, FirstUseAsksForAPasswordUntilOneIsStored)
+{
+    {
+        App app;
+        HWND box = app.waitForMessageBox("Cannot find signatures due to ...");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(messageText(box), "This is your first usage of this software");
+        // The main window is still being created: not shown yet.
+        HWND main = app.findWindow("clsWindow", "Brisvane! V1.00");
+        EXPECT_FALSE(main && IsWindowVisible(main));
+        answer(box);
+        HWND change = app.waitForWindow("chgpassWindow", "Change Password");
+        ASSERT_NE(change, nullptr);
+        expectRect(screenRect(change), 200, 200, 300, 200, "change-password window");
+        EXPECT_EQ(GetWindow(change, GW_OWNER), app.waitForMainWindow());
+        clickCommand(change, 14);
+        EXPECT_TRUE(waitUntil([&] { return !IsWindow(change); }));
+        EXPECT_FALSE(passwordKeyExists());
+        clickCommand(app.waitForMainWindow(), kExit);
+        EXPECT_EQ(app.waitForExit(), 0u);
+    }
+    {
+        App app;
+        answerMessageBox(app, "Cannot find signatures due to ...");
+        HWND change = app.waitForWindow("chgpassWindow", "Change Password");
+        ASSERT_NE(change, nullptr);
+        // Any character is taken, beyond the hint's twenty.
+        const char password[] = "Open sesame, 2026! \xE9t\xE9 and more than twenty";
+        type(childAt(change, "Edit", 110, 30), password);
+        type(childAt(change, "Edit", 110, 70), password);
+        clickCommand(change, 15);
+        EXPECT_TRUE(waitUntil([&] { return !IsWindow(change); }));
+        std::string expected;
+        for (const char* c = password; *c; ++c) {
+            const unsigned char b = static_cast<unsigned char>(*c);
+            expected += static_cast<char>(((b << 6) & 0xFF) | (b & 0x80 ? 0x3F : 0)) ^ 0x20;
+        }
+        expected += ' ';
+        EXPECT_EQ(storedPasswordBytes(), expected);
+        clickCommand(app.waitForMainWindow(), kExit);
+        EXPECT_EQ(app.waitForExit(), 0u);
+    }
+    App app;
+    EXPECT_NE(app.waitForMainWindow(), nullptr);
+    EXPECT_EQ(app.findWindow("#32770", "Cannot find signatures due to ..."), nullptr);
+}
+
+TEST_F(UiTest, WrongPasswordThenChangeWithAMismatch)
+{
+    storePasswordBytes(kAbcStored);
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+
+    clickCommand(main, kDeleteNow);
+    HWND window = app.waitForWindow("passWindow", "Password");
+    ASSERT_NE(window, nullptr);
+    expectRect(screenRect(window), 100, 100, 300, 200, "password window");
+    type(childAt(window, "Edit", 5, 50), "abd");
+    clickCommand(window, 12);
+    HWND box = app.waitForMessageBox("Password confirmation");
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(IsWindow(window)) << "the password window goes before the message";
+    EXPECT_EQ(messageText(box), "Invalid Password");
+    answer(box);
+    EXPECT_EQ(app.findWindow("#32770", "Select File(s)"), nullptr);
+
+    confirmPassword(app, main, kPassword, "abc");
+    HWND change = app.waitForWindow("chgpassWindow", "Change Password");
+    ASSERT_NE(change, nullptr);
+    expectRect(screenRect(change), 200, 200, 300, 200, "change-password window");
+    type(childAt(change, "Edit", 110, 30), "new one");
+    type(childAt(change, "Edit", 110, 70), "new two");
+    clickCommand(change, 15);
+    box = app.waitForMessageBox("Password confirmation");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(messageText(box), "Passwords do not match!!");
+    EXPECT_TRUE(isShown(change)) << "the window stays open under the message";
+    answer(box);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(change); }));
+    EXPECT_EQ(storedPasswordBytes(), kAbcStored);
+}
+
+TEST_F(UiTest, PasswordWindowsEachKeepTheirOwnFieldAndMode)
+{
+    storePasswordBytes(kAbcStored);
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    // A change request opened first, a deletion request after it: the
+    // older window still reads its own field and leads to its own action.
+    clickCommand(main, kPassword);
+    ASSERT_TRUE(waitUntil([&] { return app.windows("passWindow", "Password").size() == 1; }));
+    HWND first = app.windows("passWindow", "Password").front();
+    clickCommand(main, kDeleteNow);
+    ASSERT_TRUE(waitUntil([&] { return app.windows("passWindow", "Password").size() == 2; }));
+    type(childAt(first, "Edit", 5, 50), "abc");
+    clickCommand(first, 12);
+    HWND change = app.waitForWindow("chgpassWindow", "Change Password");
+    ASSERT_NE(change, nullptr);
+    EXPECT_EQ(app.findWindow("#32770", "Select File(s)"), nullptr);
+    EXPECT_EQ(app.windows("passWindow", "Password").size(), 1u);
+}
+
+TEST_F(UiTest, KeyAbsentWhenThePasswordWindowOpens)
+{
+    storePasswordBytes(kAbcStored);
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    removePasswordKey();
+
+    clickCommand(main, kDeleteNow);
+    HWND box = app.waitForMessageBox("Cannot Open due to ...");
+    ASSERT_NE(box, nullptr);
+    HWND window = app.findWindow("passWindow", "Password");
+    EXPECT_FALSE(window && IsWindowVisible(window)) << "the message comes before the window";
+    char expected[512] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   ERROR_FILE_NOT_FOUND, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), expected,
+                   sizeof expected, nullptr);
+    EXPECT_EQ(messageText(box), expected);
+    answer(box);
+    window = app.waitForWindow("passWindow", "Password");
+    ASSERT_NE(window, nullptr);
+
+    for (const char* typed : {"abc", ""}) {
+        if (!window) {
+            clickCommand(main, kDeleteNow);
+            answerMessageBox(app, "Cannot Open due to ...");
+            window = app.waitForWindow("passWindow", "Password");
+            ASSERT_NE(window, nullptr);
+        }
+        type(childAt(window, "Edit", 5, 50), typed);
+        clickCommand(window, 12);
+        EXPECT_EQ(answerMessageBox(app, "Password confirmation"), "Invalid Password") << typed;
+        window = nullptr;
+    }
+}
+
+TEST_F(UiTest, RunsOfOneAndThreeFilesAndACancelledDialog)
+{
+    storePasswordBytes(kAbcStored);
+    const std::string single = folder.makeFile("single.txt", 3000);
+    const std::string link = folder.file("single.link");
+    ASSERT_TRUE(CreateHardLinkA(link.c_str(), single.c_str(), nullptr));
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+
+    deleteFiles(app, main, {"single.txt"});
+    EXPECT_EQ(fileContents(link), std::string(3000, '\0'));
+    expectIdleAfterRun(main);
+
+    std::vector<std::string> names = {"a.txt", "b.txt", "c.txt"};
+    for (const std::string& name : names)
+        folder.makeFile(name, 500);
+    deleteFiles(app, main, names);
+    expectIdleAfterRun(main);
+    EXPECT_EQ(app.findWindow("#32770", "Files not destroyed"), nullptr);
+
+    confirmPassword(app, main, kDeleteNow, "abc");
+    cancelDialog(app);
+    EXPECT_EQ(textOf(statusField(main)), "Deleting file ...");
+    EXPECT_EQ(textOf(pathField(main)), "");
+    EXPECT_TRUE(isShown(GetDlgItem(main, kDeleteNow)));
+}
+
+TEST_F(UiTest, LargerFileKeepsTheWindowFromClosingWhileItIsOverwritten)
+{
+    storePasswordBytes(kAbcStored);
+    const std::string path = folder.makeFile("large.bin", 120 * 1000);
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    confirmPassword(app, main, kDeleteNow, "abc");
+    chooseInDialog(app, folder.path(), {"large.bin"});
+
+    HWND deleteNow = GetDlgItem(main, kDeleteNow);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(deleteNow); }));
+    std::string first;
+    ASSERT_TRUE(waitUntil([&] {
+        first = textOf(percentText(main));
+        return first != "0 % complete";
+    }));
+    EXPECT_EQ(textOf(pathField(main)), path);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    clickCommand(main, kExit);
+    EXPECT_TRUE(waitUntil([&] {
+        const std::string now = textOf(percentText(main));
+        return now != first && now != " 0 % complete";
+    })) << "the percentage does not move";
+    EXPECT_TRUE(IsWindow(main));
+    EXPECT_FALSE(IsWindowVisible(deleteNow));
+
+    EXPECT_TRUE(waitUntil([&] { return !fileExists(path); }, 60000));
+    waitForRunEnd(main);
+    EXPECT_TRUE(app.running());
+    EXPECT_TRUE(IsWindow(main));
+    clickCommand(main, kExit);
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+TEST_F(UiTest, ReadOnlyAndLockedFilesAreKeptAndNamed)
+{
+    storePasswordBytes(kAbcStored);
+    const std::string first = folder.makeFile("first.txt", 300);
+    const std::string readOnly = folder.makeFile("read-only.txt", 300);
+    const std::string locked = folder.makeFile("locked.txt", 300);
+    const std::string last = folder.makeFile("last.txt", 300);
+    ASSERT_TRUE(SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    HANDLE lock = CreateFileA(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    const std::string before = fileContents(readOnly);
+
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    confirmPassword(app, main, kDeleteNow, "abc");
+    chooseInDialog(app, folder.path(), {"first.txt", "read-only.txt", "locked.txt", "last.txt"});
+    const std::string text = answerMessageBox(app, "Files not destroyed");
+    CloseHandle(lock);
+
+    EXPECT_NE(text.find(readOnly), std::string::npos) << text;
+    EXPECT_NE(text.find("read-only"), std::string::npos) << text;
+    EXPECT_NE(text.find(locked), std::string::npos) << text;
+    EXPECT_NE(text.find("another program"), std::string::npos) << text;
+    EXPECT_EQ(text.find(first), std::string::npos) << text;
+    EXPECT_EQ(text.find(last), std::string::npos) << text;
+    EXPECT_FALSE(fileExists(first));
+    EXPECT_FALSE(fileExists(last));
+    EXPECT_EQ(fileContents(readOnly), before);
+    EXPECT_EQ(fileContents(locked), before);
+    expectIdleAfterRun(main);
+}
+
+TEST_F(UiTest, TwoAboutWindowsCloseOneByOne)
+{
+    storePasswordBytes(kAbcStored);
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    clickCommand(main, kAbout);
+    clickCommand(main, kAbout);
+    const char title[] = "About Brisvane! V1.00 ...";
+    ASSERT_TRUE(waitUntil([&] { return app.windows("AboutWindow", title).size() == 2; }));
+    const std::vector<HWND> abouts = app.windows("AboutWindow", title);
+    for (HWND about : abouts) {
+        expectRect(screenRect(about), 500, 250, 450, 180, "About window");
+        EXPECT_EQ(GetWindow(about, GW_OWNER), main);
+        EXPECT_EQ(textOf(childAt(about, "Static", 5, 25)).rfind("Brisvane! Version 1.00.\n\n", 0), 0u);
+    }
+    clickCommand(abouts[0], 21);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(abouts[0]); }));
+    EXPECT_TRUE(isShown(abouts[1]));
+
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+}  // namespace
