@@ -3,7 +3,7 @@
 PRESETS := native sanitize win64 win32
 JOBS := $(shell nproc)
 
-.PHONY: all deps build test bench clean $(addprefix build-,$(PRESETS))
+.PHONY: all deps build run test bench clean $(addprefix build-,$(PRESETS))
 
 all: build
 
@@ -16,6 +16,10 @@ $(addprefix build-,$(PRESETS)): build-%: deps
 	cmake --preset $* >/dev/null
 	cmake --build --preset $* --parallel $(JOBS)
 
+# Brisvane itself, under wine64 (scripts/run.sh tells where and how).
+run: build-win64
+	scripts/run.sh
+
 # The native tests, plain and under sanitizers, then the Windows tests under
 # wine64 in their own prefix and display (win32 is built but cannot run here).
 test: build
@@ -23,8 +27,9 @@ test: build
 	ctest --preset sanitize
 	ctest --preset win64
 
-bench: build-native
+bench: build-native build-win64
 	build/native/bench/shred_bench
+	scripts/bench-ui.sh
 
 clean:
 	rm -rf build

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Installs what building and testing Brisvane needs on a Debian machine.
+# Installs what building and testing Brisvane needs on a Debian machine,
+# and the extra packages named as arguments (what one script alone uses).
 # Does nothing when everything is already there.
+#   install-deps.sh [PACKAGE...]
 set -euo pipefail
 
 packages=(cmake make g++ googletest
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-          wine wine64 xvfb xauth)
+          wine wine64 xvfb xauth
+          "$@")
 
 missing=()
 for p in "${packages[@]}"; do
