@@ -202,6 +202,16 @@ std::string answerMessageBox(const App& app, const char* caption)
     return text;
 }
 
+void confirmPassword(const App& app, HWND main, int command, const char* password)
+{
+    clickCommand(main, command);
+    HWND window = app.waitForWindow("passWindow", "Password");
+    ASSERT_NE(window, nullptr);
+    type(childAt(window, "Edit", 5, 50), password);
+    clickCommand(window, 12);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(window); }));
+}
+
 namespace {
 
 // The file-name field: an Edit inside the ComboBoxEx32 of the Explorer-style

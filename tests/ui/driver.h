@@ -66,6 +66,10 @@ void answer(HWND box);
 // Waits for the message box and dismisses it; returns its text.
 std::string answerMessageBox(const App& app, const char* caption);
 
+// A main-window command that asks for the password ("Delete Now!" or
+// "Password"), then the password typed and confirmed.
+void confirmPassword(const App& app, HWND main, int command, const char* password);
+
 // The open-file dialog: one full path, or several names in one folder.
 void chooseInDialog(const App& app, const std::string& folder, const std::vector<std::string>& names);
 void cancelDialog(const App& app);

@@ -37,17 +37,6 @@ protected:
     static HWND percentText(HWND main) { return childAt(main, "Static", 5, 140); }
     static HWND progressBar(HWND main) { return childAt(main, "msctls_progress32", 5, 120); }
 
-    // "Delete Now!" or "Password", then the password typed and confirmed.
-    static void confirmPassword(const App& app, HWND main, int command, const char* password)
-    {
-        clickCommand(main, command);
-        HWND window = app.waitForWindow("passWindow", "Password");
-        ASSERT_NE(window, nullptr);
-        type(childAt(window, "Edit", 5, 50), password);
-        clickCommand(window, 12);
-        ASSERT_TRUE(waitUntil([&] { return !IsWindow(window); }));
-    }
-
     // A run over the named files of the folder, to its end.
     void deleteFiles(const App& app, HWND main, const std::vector<std::string>& names)
     {
