@@ -1,6 +1,7 @@
 #include "ui/driver.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <fstream>
@@ -264,8 +265,37 @@ void cancelDialog(const App& app)
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(dialog); }));
 }
 
+namespace {
+
+// Gives the key the access the descriptor, in the system's SDDL, grants.
+LONG setKeyAccess(const char* descriptor)
+{
+    HKEY key;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPasswordKey, 0, WRITE_DAC | kView, &key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    PSECURITY_DESCRIPTOR security = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                              &security, nullptr))
+        status = static_cast<LONG>(GetLastError());
+    else
+        status = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, security);
+    LocalFree(security);
+    RegCloseKey(key);
+    return status;
+}
+
+}  // namespace
+
+void makePasswordKeyReadOnly()
+{
+    ASSERT_EQ(setKeyAccess("D:P(A;;KR;;;WD)"), ERROR_SUCCESS);
+}
+
 void removePasswordKey()
 {
+    // A key left read-only by a scenario is made deletable first.
+    setKeyAccess("D:P(A;;KA;;;WD)");
     const LONG status = RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kPasswordKey, kView, 0);
     ASSERT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << status;
 }

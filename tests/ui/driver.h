@@ -77,6 +77,8 @@ void cancelDialog(const App& app);
 // The stored password, in the registry's 32-bit view.
 void removePasswordKey();
 void storePasswordBytes(const std::string& encoded);
+// Leaves the key readable by everyone but writable by no one.
+void makePasswordKeyReadOnly();
 bool passwordKeyExists();
 // The stored bytes; empty if absent.
 std::string storedPasswordBytes();

@@ -205,6 +205,26 @@ TEST_F(UiTest, WrongPasswordThenChangeWithAMismatch)
     EXPECT_EQ(storedPasswordBytes(), kAbcStored);
 }
 
+TEST_F(UiTest, NewPasswordThatCannotBeStoredIsReported)
+{
+    storePasswordBytes(kAbcStored);
+    makePasswordKeyReadOnly();
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    confirmPassword(app, main, kPassword, "abc");
+    HWND change = app.waitForWindow("chgpassWindow", "Change Password");
+    ASSERT_NE(change, nullptr);
+    type(childAt(change, "Edit", 110, 30), "newer");
+    type(childAt(change, "Edit", 110, 70), "newer");
+    clickCommand(change, 15);
+    const std::string text = answerMessageBox(app, "Password confirmation");
+    EXPECT_EQ(text.rfind("The new password could not be stored.", 0), 0u) << text;
+    EXPECT_NE(text.find("ccess"), std::string::npos) << "no system text: " << text;
+    EXPECT_TRUE(isShown(change)) << "the window stays for another try";
+    EXPECT_EQ(storedPasswordBytes(), kAbcStored);
+}
+
 TEST_F(UiTest, PasswordWindowsEachKeepTheirOwnFieldAndMode)
 {
     storePasswordBytes(kAbcStored);
