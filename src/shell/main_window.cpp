@@ -144,7 +144,7 @@ void tellTooManyFiles()
 {
     tellUser("Too many files were chosen at once, so nothing was deleted.\n"
              "Please choose fewer files.",
-             "Select File(s)");
+             "Too many files chosen");
 }
 
 void tellNotDestroyed(const char* text)
