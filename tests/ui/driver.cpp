@@ -13,14 +13,6 @@ const char kPasswordKey[] = "Software\\Orvex-Pass";
 const char kPasswordValue[] = "PassName";
 constexpr REGSAM kView = KEY_WOW64_32KEY;
 
-std::string besideThisProgram(const char* name)
-{
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of('\\') + 1) + name;
-}
-
 struct Search {
     DWORD processId;
     const char* className;
@@ -46,6 +38,14 @@ BOOL CALLBACK collect(HWND window, LPARAM lParam)
 }
 
 }  // namespace
+
+std::string besideThisProgram(const char* name)
+{
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of('\\') + 1) + name;
+}
 
 bool waitUntil(const std::function<bool()>& condition, DWORD timeout)
 {

@@ -16,6 +16,9 @@ constexpr DWORD kPatience = 20000;
 // Polls the condition until it holds or the time is up.
 bool waitUntil(const std::function<bool()>& condition, DWORD timeout = kPatience);
 
+// The path of a program built beside the driver.
+std::string besideThisProgram(const char* name);
+
 // A running brisvane.exe, the one beside the driver. Ended when it goes.
 class App {
 public:

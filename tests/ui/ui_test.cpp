@@ -26,6 +26,39 @@ void expectRect(const RECT& rect, int x, int y, int width, int height, const cha
     EXPECT_EQ(rect.bottom - rect.top, height) << what;
 }
 
+// The executable carries its icon and version, and no manifest: a manifest
+// asking for an execution level would take the 32-bit build out of the
+// registry virtualisation it relies on to keep its value without elevation.
+TEST(Executable, HasItsIconAndVersionAndNoManifest)
+{
+    const std::string path = besideThisProgram("brisvane.exe");
+    HMODULE program = LoadLibraryExA(path.c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(program, nullptr);
+    HICON icon = static_cast<HICON>(LoadImageA(program, MAKEINTRESOURCEA(101), IMAGE_ICON, 32, 32, 0));
+    EXPECT_NE(icon, nullptr);
+    HRSRC group = FindResourceA(program, MAKEINTRESOURCEA(101), RT_GROUP_ICON);
+    ASSERT_NE(group, nullptr);
+    // The group's directory: one 32 by 32 image of 16 colours.
+    const BYTE* directory = static_cast<const BYTE*>(LockResource(LoadResource(program, group)));
+    EXPECT_EQ(*reinterpret_cast<const WORD*>(directory + 4), 1);
+    EXPECT_EQ(directory[6], 32);
+    EXPECT_EQ(directory[7], 32);
+    EXPECT_EQ(directory[8], 16);
+    EXPECT_EQ(FindResourceA(program, MAKEINTRESOURCEA(1), RT_MANIFEST), nullptr);
+    DestroyIcon(icon);
+    FreeLibrary(program);
+
+    std::string version(GetFileVersionInfoSizeA(path.c_str(), nullptr), '\0');
+    ASSERT_FALSE(version.empty());
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(version.size()), &version[0]));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueA(version.data(), "\\", reinterpret_cast<void**>(&fixed), &size));
+    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(0, 1));
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+}
+
 class UiTest : public ::testing::Test {
 protected:
     void SetUp() override { removePasswordKey(); }
