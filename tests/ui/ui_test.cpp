@@ -378,6 +378,46 @@ TEST_F(UiTest, LargerFileKeepsTheWindowFromClosingWhileItIsOverwritten)
     EXPECT_EQ(app.waitForExit(), 0u);
 }
 
+TEST_F(UiTest, RunStartedDuringAnotherKeepsTheWindowBusyUntilTheOuterFileIsDone)
+{
+    storePasswordBytes(kAbcStored);
+    const std::string outer = folder.makeFile("outer.bin", 120 * 1000);
+    const std::string inner = folder.makeFile("inner.txt", 300);
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    // A password window opened before the run, confirmed while it works.
+    clickCommand(main, kDeleteNow);
+    ASSERT_TRUE(waitUntil([&] { return app.windows("passWindow", "Password").size() == 1; }));
+    HWND early = app.windows("passWindow", "Password").front();
+    clickCommand(main, kDeleteNow);
+    ASSERT_TRUE(waitUntil([&] { return app.windows("passWindow", "Password").size() == 2; }));
+    for (HWND window : app.windows("passWindow", "Password"))
+        if (window != early) {
+            type(childAt(window, "Edit", 5, 50), "abc");
+            clickCommand(window, 12);
+        }
+    chooseInDialog(app, folder.path(), {"outer.bin"});
+    HWND deleteNow = GetDlgItem(main, kDeleteNow);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(deleteNow); }));
+
+    type(childAt(early, "Edit", 5, 50), "abc");
+    clickCommand(early, 12);
+    chooseInDialog(app, folder.path(), {"inner.txt"});
+    ASSERT_TRUE(waitUntil([&] { return !fileExists(inner) && textOf(pathField(main)).empty(); }));
+    EXPECT_TRUE(fileExists(outer));
+    EXPECT_FALSE(IsWindowVisible(deleteNow)) << "the outer run's file is still being overwritten";
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    const std::string percent = textOf(percentText(main));
+    EXPECT_TRUE(waitUntil([&] { return textOf(percentText(main)) != percent; }));
+    EXPECT_TRUE(IsWindow(main));
+
+    EXPECT_TRUE(waitUntil([&] { return !fileExists(outer); }, 60000));
+    waitForRunEnd(main);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
 TEST_F(UiTest, ReadOnlyAndLockedFilesAreKeptAndNamed)
 {
     storePasswordBytes(kAbcStored);
