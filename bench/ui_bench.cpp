@@ -1,7 +1,8 @@
 // The program under Wine, through its own windows: how long it takes to
 // destroy a file, against a bare loop doing only what it must do per byte
 // (take one pending message, write one byte) over the same size in this
-// process; and how long it takes from start until its main window shows.
+// process, which has a window too; and how long it takes from start until
+// its main window shows.
 // Passes alternate and the best of each counts.
 #include "ui/driver.h"
 
@@ -30,6 +31,7 @@ double secondsSince(Clock::time_point start)
 
 double bareOverwrite(const Folder& folder)
 {
+
     const std::string path = folder.makeFile("bare.bin", kFileSize);
     const auto start = Clock::now();
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -82,6 +84,11 @@ int main()
     removePasswordKey();
     storePasswordBytes(kAbcStored);
     Folder folder;
+    // The bare loop pumps messages for a window of its own, as any program
+    // with a window does: under Wine, PeekMessageA in a thread without one
+    // skips polling the display and costs a fraction of what it costs there.
+    HWND window = CreateWindowExA(0, "Static", "bare loop", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 0,
+                                  300, 100, nullptr, nullptr, nullptr, nullptr);
     double bare = 1e9;
     double program = 1e9;
     double visible = 1e9;
@@ -90,6 +97,7 @@ int main()
         program = std::min(program, programOverwrite(folder));
         visible = std::min(visible, startToVisible());
     }
+    DestroyWindow(window);
     removePasswordKey();
 
     const double ratio = bare / program;
