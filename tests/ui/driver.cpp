@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sddl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -203,13 +204,32 @@ std::string answerMessageBox(const App& app, const char* caption)
     return text;
 }
 
+HWND openPasswordWindow(const App& app, HWND main, int command)
+{
+    const std::vector<HWND> before = app.windows("passWindow", "Password");
+    clickCommand(main, command);
+    HWND opened = nullptr;
+    waitUntil([&] {
+        for (HWND window : app.windows("passWindow", "Password"))
+            if (IsWindowVisible(window) && std::find(before.begin(), before.end(), window) == before.end())
+                opened = window;
+        return opened != nullptr;
+    });
+    EXPECT_NE(opened, nullptr) << "no new password window";
+    return opened;
+}
+
+void confirmIn(HWND passwordWindow, const char* password)
+{
+    type(childAt(passwordWindow, "Edit", 5, 50), password);
+    clickCommand(passwordWindow, 12);
+}
+
 void confirmPassword(const App& app, HWND main, int command, const char* password)
 {
-    clickCommand(main, command);
-    HWND window = app.waitForWindow("passWindow", "Password");
+    HWND window = openPasswordWindow(app, main, command);
     ASSERT_NE(window, nullptr);
-    type(childAt(window, "Edit", 5, 50), password);
-    clickCommand(window, 12);
+    confirmIn(window, password);
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(window); }));
 }
 

@@ -70,7 +70,11 @@ void answer(HWND box);
 std::string answerMessageBox(const App& app, const char* caption);
 
 // A main-window command that asks for the password ("Delete Now!" or
-// "Password"), then the password typed and confirmed.
+// "Password"); returns the password window it opened, once shown.
+HWND openPasswordWindow(const App& app, HWND main, int command);
+// The password typed into the window and confirmed.
+void confirmIn(HWND passwordWindow, const char* password);
+// Both of the above, until the password window is gone.
 void confirmPassword(const App& app, HWND main, int command, const char* password);
 
 // The open-file dialog: one full path, or several names in one folder.

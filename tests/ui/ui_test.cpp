@@ -209,12 +209,10 @@ TEST_F(UiTest, WrongPasswordThenChangeWithAMismatch)
     HWND main = app.waitForMainWindow();
     ASSERT_NE(main, nullptr);
 
-    clickCommand(main, kDeleteNow);
-    HWND window = app.waitForWindow("passWindow", "Password");
+    HWND window = openPasswordWindow(app, main, kDeleteNow);
     ASSERT_NE(window, nullptr);
     expectRect(screenRect(window), 100, 100, 300, 200, "password window");
-    type(childAt(window, "Edit", 5, 50), "abd");
-    clickCommand(window, 12);
+    confirmIn(window, "abd");
     HWND box = app.waitForMessageBox("Password confirmation");
     ASSERT_NE(box, nullptr);
     EXPECT_FALSE(IsWindow(window)) << "the password window goes before the message";
@@ -266,13 +264,9 @@ TEST_F(UiTest, PasswordWindowsEachKeepTheirOwnFieldAndMode)
     ASSERT_NE(main, nullptr);
     // A change request opened first, a deletion request after it: the
     // older window still reads its own field and leads to its own action.
-    clickCommand(main, kPassword);
-    ASSERT_TRUE(waitUntil([&] { return app.windows("passWindow", "Password").size() == 1; }));
-    HWND first = app.windows("passWindow", "Password").front();
-    clickCommand(main, kDeleteNow);
-    ASSERT_TRUE(waitUntil([&] { return app.windows("passWindow", "Password").size() == 2; }));
-    type(childAt(first, "Edit", 5, 50), "abc");
-    clickCommand(first, 12);
+    HWND first = openPasswordWindow(app, main, kPassword);
+    ASSERT_NE(openPasswordWindow(app, main, kDeleteNow), nullptr);
+    confirmIn(first, "abc");
     HWND change = app.waitForWindow("chgpassWindow", "Change Password");
     ASSERT_NE(change, nullptr);
     EXPECT_EQ(app.findWindow("#32770", "Select File(s)"), nullptr);
@@ -300,19 +294,16 @@ TEST_F(UiTest, KeyAbsentWhenThePasswordWindowOpens)
     answer(box);
     window = app.waitForWindow("passWindow", "Password");
     ASSERT_NE(window, nullptr);
+    confirmIn(window, "abc");
+    EXPECT_EQ(answerMessageBox(app, "Password confirmation"), "Invalid Password");
 
-    for (const char* typed : {"abc", ""}) {
-        if (!window) {
-            clickCommand(main, kDeleteNow);
-            answerMessageBox(app, "Cannot Open due to ...");
-            window = app.waitForWindow("passWindow", "Password");
-            ASSERT_NE(window, nullptr);
-        }
-        type(childAt(window, "Edit", 5, 50), typed);
-        clickCommand(window, 12);
-        EXPECT_EQ(answerMessageBox(app, "Password confirmation"), "Invalid Password") << typed;
-        window = nullptr;
-    }
+    // The empty password too, in a window that finds the key still absent.
+    clickCommand(main, kDeleteNow);
+    answerMessageBox(app, "Cannot Open due to ...");
+    window = app.waitForWindow("passWindow", "Password");
+    ASSERT_NE(window, nullptr);
+    confirmIn(window, "");
+    EXPECT_EQ(answerMessageBox(app, "Password confirmation"), "Invalid Password");
 }
 
 TEST_F(UiTest, RunsOfOneAndThreeFilesAndACancelledDialog)
@@ -387,22 +378,14 @@ TEST_F(UiTest, RunStartedDuringAnotherKeepsTheWindowBusyUntilTheOuterFileIsDone)
     HWND main = app.waitForMainWindow();
     ASSERT_NE(main, nullptr);
     // A password window opened before the run, confirmed while it works.
-    clickCommand(main, kDeleteNow);
-    ASSERT_TRUE(waitUntil([&] { return app.windows("passWindow", "Password").size() == 1; }));
-    HWND early = app.windows("passWindow", "Password").front();
-    clickCommand(main, kDeleteNow);
-    ASSERT_TRUE(waitUntil([&] { return app.windows("passWindow", "Password").size() == 2; }));
-    for (HWND window : app.windows("passWindow", "Password"))
-        if (window != early) {
-            type(childAt(window, "Edit", 5, 50), "abc");
-            clickCommand(window, 12);
-        }
+    HWND early = openPasswordWindow(app, main, kDeleteNow);
+    ASSERT_NE(early, nullptr);
+    confirmPassword(app, main, kDeleteNow, "abc");
     chooseInDialog(app, folder.path(), {"outer.bin"});
     HWND deleteNow = GetDlgItem(main, kDeleteNow);
     ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(deleteNow); }));
 
-    type(childAt(early, "Edit", 5, 50), "abc");
-    clickCommand(early, 12);
+    confirmIn(early, "abc");
     chooseInDialog(app, folder.path(), {"inner.txt"});
     ASSERT_TRUE(waitUntil([&] { return !fileExists(inner) && textOf(pathField(main)).empty(); }));
     EXPECT_TRUE(fileExists(outer));
