@@ -148,7 +148,7 @@ const FileOps fakeOps = {fakeOpen, fakeLength, fakeWrite, fakeCommit,
 
 struct Screen {
     Log log;
-    std::deque<std::pair<Choice, Paths>> choices;   // what the dialog answers, in turn
+    std::deque<std::pair<Choice, std::vector<ChosenFile>>> choices;   // the dialog's answers, in turn
     bool nestOnNextPump = false;    // start another run from inside pump()
     Log messages;                   // the texts given to tellNotDestroyed
 };
@@ -190,7 +190,7 @@ void fakeBusyOff()
     record("busyOff");
 }
 
-Choice fakeChooseFiles(std::vector<std::string>* paths)
+Choice fakeChooseFiles(std::vector<ChosenFile>* files)
 {
     record("chooseFiles");
     if (screen.choices.empty()) {
@@ -199,7 +199,7 @@ Choice fakeChooseFiles(std::vector<std::string>* paths)
     }
     const auto [choice, chosen] = screen.choices.front();
     screen.choices.pop_front();
-    *paths = chosen;
+    *files = chosen;
     return choice;
 }
 
@@ -256,9 +256,15 @@ protected:
         disk.files[path] = file;
     }
 
-    static void answer(Choice choice, Paths paths)
+    // The dialog's next answer; the names in inexact have no exact form.
+    static void answer(Choice choice, const Paths& paths, const Paths& inexact = {})
     {
-        screen.choices.emplace_back(choice, std::move(paths));
+        std::vector<ChosenFile> files;
+        for (const std::string& path : paths) {
+            const bool exact = std::find(inexact.begin(), inexact.end(), path) == inexact.end();
+            files.push_back(ChosenFile{path, exact});
+        }
+        screen.choices.emplace_back(choice, files);
     }
 
     static void run()
@@ -374,44 +380,96 @@ TEST_F(DeletionRun, NamesEveryFileNotDestroyedWithItsReasonInOneMessageAtTheEnd)
         {"missing.dat", Fault::Open, FileError::Missing, "not found"},
         {"long-path.dat", Fault::Open, FileError::PathTooLong, "too long"},
         {"folder", Fault::Open, FileError::NotAFile, "not a file"},
+        {"trailing-dot.", Fault::Open, FileError::InexactName, "rename it"},
+        {"link.dat", Fault::Open, FileError::Link, "link to another file"},
+        {"protected.dat", Fault::Open, FileError::Redirected, "run Brisvane as administrator"},
         {"no-size.dat", Fault::Length, FileError::Other, "size could not be read"},
         {"bad-sector.dat", Fault::Write, FileError::Other, "fully overwritten"},
         {"no-flush.dat", Fault::Commit, FileError::Other, "forced to the device"},
         {"locked.dat", Fault::Remove, FileError::InUse, "could not be deleted"},
     };
-    // A destroyed file between every two failures, and at both ends.
-    Paths chosen{"kept-0.dat"};
-    addFile("kept-0.dat", 3);
-    Paths destroyed = chosen;
-    for (const Case& c : cases) {
-        addFile(c.path, 3, c.fault, c.error);
-        const std::string good = "kept-" + std::to_string(chosen.size()) + ".dat";
-        addFile(good, 1);
-        chosen.insert(chosen.end(), {c.path, good});
-        destroyed.push_back(good);
+    // In runs of as many failures as one message names; a destroyed file
+    // between every two failures, and at both ends.
+    const std::size_t caseCount = sizeof cases / sizeof cases[0];
+    for (std::size_t first = 0; first < caseCount; first += kFilesNamedAtMost) {
+        SetUp();
+        const std::size_t last = std::min(caseCount, first + kFilesNamedAtMost);
+        Paths chosen{"kept-0.dat"};
+        addFile("kept-0.dat", 3);
+        Paths destroyed = chosen;
+        for (std::size_t i = first; i < last; ++i) {
+            addFile(cases[i].path, 3, cases[i].fault, cases[i].error);
+            const std::string good = "kept-" + std::to_string(chosen.size()) + ".dat";
+            addFile(good, 1);
+            chosen.insert(chosen.end(), {cases[i].path, good});
+            destroyed.push_back(good);
+        }
+        answer(Choice::Chosen, chosen);
+        run();
+
+        ASSERT_EQ(screen.messages.size(), 1u);
+        EXPECT_EQ(screen.log.back(), "tellNotDestroyed") << "told before the run ended";
+        const std::string& text = screen.messages[0];
+        std::size_t previous = 0;
+        for (std::size_t i = first; i < last; ++i) {
+            const Case& c = cases[i];
+            SCOPED_TRACE(c.path);
+            EXPECT_NE(reasonGiven(text, c.path).find(c.phrase), std::string::npos) << text;
+            const std::size_t at = text.find(c.path);
+            EXPECT_GT(at, previous) << "not named in the order chosen";
+            previous = at;
+            ASSERT_EQ(disk.files.count(c.path), 1u) << "removed although not destroyed";
+            EXPECT_EQ(disk.files.at(c.path).removeAttempts, c.fault == Fault::Remove ? 1 : 0);
+        }
+        for (const std::string& path : destroyed)
+            EXPECT_EQ(text.find(path), std::string::npos) << path << " named but destroyed";
+        EXPECT_EQ(disk.removed, destroyed);
+        // Every file, even one that could not be opened, is shown busy and then released.
+        EXPECT_EQ(count(screen.log, "busyOn"), chosen.size());
+        EXPECT_EQ(count(screen.log, "busyOff"), chosen.size());
+    }
+}
+
+TEST_F(DeletionRun, NameWithoutAnExactFormIsNamedButNeverOpened)
+{
+    // The dialog's look-alike of the name may well be another file's name.
+    addFile("a.txt", 3);
+    addFile("b.txt", 2);
+    answer(Choice::Chosen, {"a.txt", "b.txt"}, {"a.txt"});
+    run();
+
+    EXPECT_EQ(disk.removed, Paths{"b.txt"});
+    ASSERT_EQ(disk.files.count("a.txt"), 1u);
+    EXPECT_EQ(disk.nextDescriptor, 4) << "only b.txt was opened";
+    ASSERT_EQ(screen.messages.size(), 1u);
+    EXPECT_NE(reasonGiven(screen.messages[0], "a.txt").find("cannot be used exactly"),
+              std::string::npos)
+        << screen.messages[0];
+    Log expected{kDeleting, "chooseFiles", "setPath a.txt", kReset, "setStatus ", "setPath ",
+                 "setPath b.txt", "busyOn", "pump", "showProgress 50 50 % complete", "pump"};
+    append(expected, fileDone());
+    expected.push_back("tellNotDestroyed");
+    EXPECT_EQ(screen.log, expected);
+}
+
+TEST_F(DeletionRun, LongListOfFailuresNamesTheFirstOnesAndCountsTheRest)
+{
+    Paths chosen;
+    for (int i = 0; i < 20; ++i) {
+        chosen.push_back("locked-" + std::to_string(i) + ".dat");
+        addFile(chosen.back(), 1, Fault::Open, FileError::InUse);
     }
     answer(Choice::Chosen, chosen);
     run();
 
     ASSERT_EQ(screen.messages.size(), 1u);
-    EXPECT_EQ(screen.log.back(), "tellNotDestroyed") << "told before the run ended";
     const std::string& text = screen.messages[0];
-    std::size_t previous = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
-        EXPECT_NE(reasonGiven(text, c.path).find(c.phrase), std::string::npos) << text;
-        const std::size_t at = text.find(c.path);
-        EXPECT_GT(at, previous) << "not named in the order chosen";
-        previous = at;
-        ASSERT_EQ(disk.files.count(c.path), 1u) << "removed although not destroyed";
-        EXPECT_EQ(disk.files.at(c.path).removeAttempts, c.fault == Fault::Remove ? 1 : 0);
-    }
-    for (const std::string& path : destroyed)
-        EXPECT_EQ(text.find(path), std::string::npos) << path << " named but destroyed";
-    EXPECT_EQ(disk.removed, destroyed);
-    // Every file, even one that could not be opened, is shown busy and then released.
-    EXPECT_EQ(count(screen.log, "busyOn"), chosen.size());
-    EXPECT_EQ(count(screen.log, "busyOff"), chosen.size());
+    for (std::size_t i = 0; i < chosen.size(); ++i)
+        EXPECT_EQ(text.find("\n" + chosen[i] + "\n") != std::string::npos, i < kFilesNamedAtMost)
+            << chosen[i];
+    const std::string more = "and " + std::to_string(chosen.size() - kFilesNamedAtMost) + " more.";
+    EXPECT_EQ(text.substr(text.size() - more.size()), more) << text;
+    EXPECT_EQ(disk.files.size(), chosen.size());
 }
 
 TEST_F(DeletionRun, RunStartedFromInsidePumpKeepsTheDisplayBusyUntilTheOuterFileIsDone)

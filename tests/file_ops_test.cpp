@@ -4,7 +4,9 @@
 
 #include "shred/shred.h"
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -90,7 +92,48 @@ TEST_F(ShredRealFile, MissingFileIsReportedAsMissing)
     EXPECT_EQ(progress.started, 1);
 }
 
+// A link in one folder to a file in another: the link is not followed.
+// On Windows the link is one the system's own tools made before the test
+// (Wine shows a POSIX link as a plain file), in the folder named by
+// BRISVANE_LINK_FOLDER: chosen\link.txt, leading to elsewhere\target.txt.
+TEST_F(ShredRealFile, LinkIsNotFollowed)
+{
 #ifdef _WIN32
+    const char* linkFolder = std::getenv("BRISVANE_LINK_FOLDER");
+    ASSERT_NE(linkFolder, nullptr) << "BRISVANE_LINK_FOLDER is not set";
+    const std::string link = std::string(linkFolder) + "\\chosen\\link.txt";
+    const std::string target = std::string(linkFolder) + "\\elsewhere\\target.txt";
+#else
+    std::filesystem::create_directories(folder / "elsewhere");
+    const std::string target = (folder / "elsewhere" / "target.txt").string();
+    std::ofstream(target) << "not chosen";
+    const std::string link = (folder / "link.txt").string();
+    std::filesystem::create_symlink(target, link);
+#endif
+    const std::string before = contents(target);
+    ASSERT_FALSE(before.empty());
+    Progress progress;
+    const ShredResult result = shred(link, progress);
+    EXPECT_EQ(result.outcome, ShredOutcome::NotOpened);
+    EXPECT_EQ(result.error, FileError::Link);
+    EXPECT_EQ(contents(target), before);
+    EXPECT_TRUE(exists(link));
+    EXPECT_EQ(progress.pumps, 0);
+}
+
+#ifdef _WIN32
+TEST_F(ShredRealFile, NameEndingInASpaceIsRefusedBeforeItReachesAnother)
+{
+    // Windows would open "keep.txt" for "keep.txt ".
+    const std::string plain = makeFile("keep.txt", 100);
+    const std::string before = contents(plain);
+    Progress progress;
+    const ShredResult result = shred(plain + " ", progress);
+    EXPECT_EQ(result.outcome, ShredOutcome::NotOpened);
+    EXPECT_EQ(result.error, FileError::InexactName);
+    EXPECT_EQ(contents(plain), before);
+}
+
 TEST_F(ShredRealFile, FileOpenElsewhereWithoutWriteSharingIsLeftIntact)
 {
     const std::string path = makeFile("locked.txt", 100);

@@ -60,20 +60,26 @@ protected:
         RegCloseKey(key);
     }
 
-    // The stored value's bytes as a 64-bit program sees them under the
-    // 32-bit view's own key, where a 32-bit program's value lives.
+    // The stored value as a 64-bit program sees it under the 32-bit view's
+    // own key, where a 32-bit program's value lives: one character per
+    // encoded byte, whatever the code page, each given here as that byte.
     static std::string valueIn32BitView(DWORD* type)
     {
         HKEY key;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\Orvex-Pass", 0,
                           KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
             return "(no key)";
-        char data[256];
+        wchar_t data[256];
         DWORD size = sizeof data;
-        const LONG status = RegQueryValueExA(key, kPasswordValueName, nullptr, type,
+        const LONG status = RegQueryValueExW(key, L"PassName", nullptr, type,
                                              reinterpret_cast<BYTE*>(data), &size);
         RegCloseKey(key);
-        return status == ERROR_SUCCESS ? std::string(data, size) : "(no value)";
+        if (status != ERROR_SUCCESS)
+            return "(no value)";
+        std::string bytes;
+        for (DWORD i = 0; i < size / sizeof(wchar_t); ++i)
+            bytes += data[i] <= 0xFF ? static_cast<char>(data[i]) : '?';
+        return bytes;
     }
 
     const PasswordStoreOps ops = quietRegistry();
@@ -107,7 +113,7 @@ TEST_F(RegistryStoreTest, WrittenPasswordIsStoredAsItsExactBytesInThe32BitView)
     for (const auto& [password, stored] : cases) {
         SCOPED_TRACE(password);
         long error = -1;
-        ASSERT_TRUE(passwords.write(password, &error));
+        ASSERT_EQ(passwords.write(password, &error), StoreWrite::Stored);
         EXPECT_EQ(error, ERROR_SUCCESS);
         DWORD type = 0;
         std::string value = valueIn32BitView(&type);
@@ -133,10 +139,25 @@ TEST_F(RegistryStoreTest, ValueReadsAlikeWithOrWithoutItsNul)
     }
 }
 
+// Values written through the ANSI calls, as earlier versions wrote them,
+// keep reading as the bytes they were written as: 0x9F, for one, is kept
+// as U+0178 in code page 1252.
+TEST_F(RegistryStoreTest, ValueWrittenInTheAnsiCodePageStillReads)
+{
+    for (const char* password : {"abc", "\xFF\x82\x80", ""}) {
+        SCOPED_TRACE(password);
+        setRawValue(encodePassword(password));
+        PasswordStore fresh(ops);
+        fresh.read();
+        EXPECT_TRUE(fresh.matches(password));
+        EXPECT_FALSE(fresh.matches("abcd"));
+    }
+}
+
 TEST_F(RegistryStoreTest, OverlongValueIsAFailedReadNotAnOverflow)
 {
     long error;
-    ASSERT_TRUE(passwords.write("abc", &error));
+    ASSERT_EQ(passwords.write("abc", &error), StoreWrite::Stored);
     passwords.read();
     setRawValue(std::string(200, '\x60'));
     passwords.read();

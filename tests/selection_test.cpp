@@ -37,6 +37,27 @@ const Case cases[] = {
     {"no capacity", std::string("a\0\0", 3), 0, {}},
 };
 
+TEST(ParseSelection, WideAnswersSplitAlike)
+{
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring wide(c.buffer.begin(), c.buffer.end());
+        wide.resize(std::max(wide.size(), c.capacity), L'\0');
+        // A character beyond any byte, so that a narrowing slip would show.
+        for (wchar_t& character : wide)
+            if (character == L'a')
+                character = L'\xFF41';
+        std::vector<std::string> narrowed;
+        for (const std::wstring& path : parseSelection(wide.data(), c.capacity)) {
+            std::string back;
+            for (wchar_t character : path)
+                back += character == L'\xFF41' ? 'a' : static_cast<char>(character);
+            narrowed.push_back(back);
+        }
+        EXPECT_EQ(narrowed, c.expected);
+    }
+}
+
 TEST(ParseSelection, SplitsTheDialogAnswerIntoFullPaths)
 {
     for (const Case& c : cases) {

@@ -13,6 +13,9 @@ struct FakeStore {
     bool keyExists = true;
     bool valueExists = true;
     bool writable = true;
+    // Keeps the value altered, as a store converting it through a code page
+    // that lacks some of its bytes would.
+    bool alters = false;
     std::string value;
     std::vector<long> reported;
 };
@@ -44,6 +47,8 @@ bool fakeWrite(const char* bytes, std::size_t length, long* error)
     }
     store->keyExists = store->valueExists = true;
     store->value.assign(bytes, length);
+    if (store->alters)
+        store->value.replace(length - 2, 2, "\x81\x45");
     return true;
 }
 
@@ -69,7 +74,7 @@ protected:
 TEST_F(PasswordStoreTest, WriteStoresTheEncodingWithoutANul)
 {
     long error = 0;
-    ASSERT_TRUE(passwords.write("abc", &error));
+    ASSERT_EQ(passwords.write("abc", &error), StoreWrite::Stored);
     EXPECT_EQ(fake.value, encodePassword("abc"));
     EXPECT_EQ(fake.value.size(), 4u);
     passwords.read();
@@ -80,12 +85,21 @@ TEST_F(PasswordStoreTest, WriteStoresTheEncodingWithoutANul)
 TEST_F(PasswordStoreTest, FailedWriteSaysWhyAndKeepsTheOldPassword)
 {
     long error = 0;
-    ASSERT_TRUE(passwords.write("old", &error));
+    ASSERT_EQ(passwords.write("old", &error), StoreWrite::Stored);
     fake.writable = false;
-    EXPECT_FALSE(passwords.write("new", &error));
+    EXPECT_EQ(passwords.write("new", &error), StoreWrite::Refused);
     EXPECT_EQ(error, kDenied);
     passwords.read();
     EXPECT_TRUE(passwords.matches("old"));
+}
+
+TEST_F(PasswordStoreTest, ValueThatDoesNotReadBackIsAFailedWrite)
+{
+    long error = 0;
+    fake.alters = true;
+    EXPECT_EQ(passwords.write("abc", &error), StoreWrite::NotReadBack);
+    fake.alters = false;
+    EXPECT_EQ(passwords.write("abc", &error), StoreWrite::Stored);
 }
 
 TEST_F(PasswordStoreTest, MissingKeyIsReportedAndThePreviousReferenceKept)

@@ -1,5 +1,7 @@
 #include "password/lock_windows.h"
 
+#include "password/wipe.h"
+
 #include "platform/system_error_win32.h"
 #include "shell/window.h"
 
@@ -44,26 +46,36 @@ struct ChangePasswordWindow {
     HWND controls[kControlCount];
 };
 
+// What the user is told when the new password is not in force.
+std::string storeFailureText(StoreWrite result, long error)
+{
+    const std::string why = result == StoreWrite::NotReadBack
+                              ? "It did not read back as it was written, so it may not be in force."
+                              : systemErrorText(error);
+    return "The new password could not be stored.\n\n" + why;
+}
+
 void onAccept(HWND window, const ChangePasswordWindow& state)
 {
     char password[kTypedCapacity];
     char confirmation[kTypedCapacity];
     GetWindowTextA(state.controls[kNewField], password, sizeof password);
     GetWindowTextA(state.controls[kConfirmField], confirmation, sizeof confirmation);
-    if (std::strcmp(password, confirmation) != 0) {
+    const bool same = std::strcmp(password, confirmation) == 0;
+    long error = 0;
+    const StoreWrite result = same ? passwordStore().write(password, &error) : StoreWrite::Refused;
+    wipe(password, sizeof password);
+    wipe(confirmation, sizeof confirmation);
+    if (!same) {
         // The message comes over the still open window, which closes after it.
         tellUser("Passwords do not match!!", "Password confirmation");
         DestroyWindow(window);
-        return;
-    }
-    long error = 0;
-    if (passwordStore().write(password, &error)) {
+    } else if (result == StoreWrite::Stored) {
         DestroyWindow(window);
-        return;
+    } else {
+        // The window stays, so the user can try again or cancel.
+        tellUser(storeFailureText(result, error).c_str(), "Password confirmation");
     }
-    // The window stays, so the user can try again or cancel.
-    const std::string text = "The new password could not be stored.\n\n" + systemErrorText(error);
-    tellUser(text.c_str(), "Password confirmation");
 }
 
 }  // namespace

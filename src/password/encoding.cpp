@@ -1,5 +1,7 @@
 #include "password/encoding.h"
 
+#include "password/wipe.h"
+
 #include <cstring>
 
 namespace {
@@ -25,5 +27,8 @@ std::string encodePassword(const char* text)
 
 bool matches(const std::string& reference, const char* typed)
 {
-    return encodePassword(typed) == reference;
+    std::string encoded = encodePassword(typed);
+    const bool same = encoded == reference;
+    wipe(encoded);
+    return same;
 }

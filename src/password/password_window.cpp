@@ -1,5 +1,7 @@
 #include "password/lock_windows.h"
 
+#include "password/wipe.h"
+
 #include "platform/registry_win32.h"
 #include "platform/system_error_win32.h"
 #include "shell/main_window.h"
@@ -34,6 +36,7 @@ void onConfirm(HWND window, const PasswordWindow& state)
     char typed[kTypedCapacity];
     GetWindowTextA(state.controls[kPasswordField], typed, sizeof typed);
     const bool accepted = passwordStore().matches(typed);
+    wipe(typed, sizeof typed);
     const PasswordMode mode = state.mode;
     // The window goes first, whatever the outcome.
     DestroyWindow(window);

@@ -27,6 +27,12 @@ struct PasswordStoreOps {
 // The encoding of a 98-character password fills the reference exactly.
 constexpr std::size_t kReferenceCapacity = 100;
 
+enum class StoreWrite {
+    Stored,         // written, and read back byte for byte
+    Refused,        // the store refused it; error holds the system's code
+    NotReadBack,    // written, but it reads back otherwise
+};
+
 class PasswordStore {
 public:
     explicit PasswordStore(const PasswordStoreOps& ops) : ops_(ops) {}
@@ -34,12 +40,16 @@ public:
     // Refreshes the reference from the store. When the key cannot be opened
     // the user is told; on any failure the reference is kept as it was.
     void read();
-    // Stores the password's encoding; false, with the system's code, if not.
-    bool write(const char* password, long* error);
+    // Stores the password's encoding, and reads it back to be sure.
+    StoreWrite write(const char* password, long* error);
     bool exists() const { return ops_.exists(); }
     bool matches(const char* typed) const;
 
 private:
+    // The stored bytes, up to a NUL or the value's end; Read only when they
+    // fit the reference.
+    StoreRead readStored(std::string* bytes, long* error) const;
+
     const PasswordStoreOps& ops_;
     std::string reference_;
 };

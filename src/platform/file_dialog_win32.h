@@ -13,6 +13,6 @@
 void prepareSelectionDialog();
 
 // Shows the dialog over owner and waits for the user's answer.
-Choice chooseFiles(HWND owner, std::vector<std::string>* paths);
+Choice chooseFiles(HWND owner, std::vector<ChosenFile>* files);
 
 #endif

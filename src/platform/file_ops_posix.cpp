@@ -24,13 +24,15 @@ FileError classify(int error)
     case ENOENT: case ENOTDIR: return FileError::Missing;
     case ENAMETOOLONG: return FileError::PathTooLong;
     case EISDIR: return FileError::NotAFile;
+    case ELOOP: return FileError::Link;
     default: return FileError::Other;
     }
 }
 
 int openForUpdate(const char* path)
 {
-    const int fd = open(path, O_RDWR | O_NOCTTY);
+    // A link is not followed: it names another file than itself.
+    const int fd = open(path, O_RDWR | O_NOCTTY | O_NOFOLLOW);
     if (fd < 0)
         return fail(classify(errno));
     // Root may open any file for writing, so the permission bits are checked

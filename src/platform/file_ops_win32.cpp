@@ -1,10 +1,14 @@
 // File operations on Windows, through the runtime library's low-level calls.
 #include "shred/file_ops.h"
 
+#include "shred/path_rules.h"
+
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 #include <stdlib.h>
+
+#include <string>
 
 namespace {
 
@@ -35,8 +39,50 @@ int failFromRuntime()
     return fail(classify(_doserrno));
 }
 
+// Room for any path the system hands back, long ones included.
+constexpr DWORD kPathCapacity = 32768;
+
+using FinalPathNameFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+
+// Whether the handle reached the very file the path names, not a link's
+// target nor the private copy Windows gives a program that may not write a
+// protected file. The call that tells is looked up when needed: systems
+// without it have neither links to files nor such copies.
+FileError confirmOpened(const char* path, HANDLE handle, DWORD volumeSerial)
+{
+    const auto finalPathName = reinterpret_cast<FinalPathNameFunction>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+    if (!finalPathName)
+        return FileError::None;
+    char root[MAX_PATH];
+    DWORD serial = 0;
+    if (!GetVolumePathNameA(path, root, sizeof root)
+        || !GetVolumeInformationA(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
+        return classify(GetLastError());
+    if (serial != volumeSerial)
+        return FileError::Link;
+    std::string opened(kPathCapacity, '\0');
+    const DWORD openedLength = finalPathName(handle, &opened[0], kPathCapacity, VOLUME_NAME_NONE);
+    if (openedLength == 0 || openedLength >= kPathCapacity)
+        return classify(GetLastError());
+    opened.resize(openedLength);
+    // The chosen path in its long form, as the opened one is given.
+    std::string chosen(kPathCapacity, '\0');
+    const DWORD chosenLength = GetLongPathNameA(path, &chosen[0], kPathCapacity);
+    if (chosenLength == 0 || chosenLength >= kPathCapacity)
+        return classify(GetLastError());
+    chosen.resize(chosenLength);
+    return compareOpenedPath(chosen, opened);
+}
+
 int openForUpdate(const char* path)
 {
+    if (!reachesExactlyWhatItNames(path))
+        return fail(FileError::InexactName);
+    // Asked of the name itself: a link is not followed to learn this.
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return fail(FileError::Link);
     const int fd = _open(path, _O_RDWR | _O_BINARY);
     if (fd < 0)
         return failFromRuntime();
@@ -52,6 +98,8 @@ int openForUpdate(const char* path)
         refused = FileError::NotAFile;
     else if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
         refused = FileError::ReadOnly;
+    else
+        refused = confirmOpened(path, handle, info.dwVolumeSerialNumber);
     if (refused == FileError::None)
         return fd;
     _close(fd);

@@ -112,21 +112,45 @@ void resetProgress(const char* text)
     SendMessageA(controls[kProgressBar], PBM_SETPOS, 0, 0);
 }
 
+// The reason Windows shows for a log-off or shutdown held up by a file
+// being overwritten. The calls are looked up when needed, so the program
+// still starts on systems that lack them.
+void blockShutdown(bool block)
+{
+    const HMODULE user = GetModuleHandleA("user32.dll");
+    if (block) {
+        using Create = BOOL(WINAPI*)(HWND, LPCWSTR);
+        const auto create = reinterpret_cast<Create>(
+            reinterpret_cast<void*>(GetProcAddress(user, "ShutdownBlockReasonCreate")));
+        if (create)
+            create(mainWindow, L"Brisvane is overwriting a file. Stopping now would leave it "
+                               L"half overwritten and not deleted.");
+    } else {
+        using Destroy = BOOL(WINAPI*)(HWND);
+        const auto destroy = reinterpret_cast<Destroy>(
+            reinterpret_cast<void*>(GetProcAddress(user, "ShutdownBlockReasonDestroy")));
+        if (destroy)
+            destroy(mainWindow);
+    }
+}
+
 void busyOn()
 {
     ShowWindow(controls[kDeleteNowButton], SW_HIDE);
     busy = true;
+    blockShutdown(true);
 }
 
 void busyOff()
 {
     ShowWindow(controls[kDeleteNowButton], SW_SHOW);
     busy = false;
+    blockShutdown(false);
 }
 
-Choice chooseFilesOverMainWindow(std::vector<std::string>* paths)
+Choice chooseFilesOverMainWindow(std::vector<ChosenFile>* files)
 {
-    return chooseFiles(mainWindow, paths);
+    return chooseFiles(mainWindow, files);
 }
 
 // One pending message of any window of this thread, if there is one. A quit
@@ -180,6 +204,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (busy)
             return 0;
         break;
+    case WM_QUERYENDSESSION:
+        // Ending the session now would leave a half-overwritten file behind.
+        return busy ? FALSE : TRUE;
     case WM_COMMAND:
         onCommand(LOWORD(wParam));
         return 0;

@@ -10,12 +10,15 @@ int filesInProgress = 0;
 
 struct FileInProgress {
     const RunDisplay& display;
+    bool started;
 };
 
 void started(void* context)
 {
+    FileInProgress* file = static_cast<FileInProgress*>(context);
+    file->started = true;
     if (filesInProgress++ == 0)
-        static_cast<FileInProgress*>(context)->display.busyOn();
+        file->display.busyOn();
 }
 
 void progress(void* context, int percent)
@@ -41,6 +44,15 @@ const char* reasonNotOpened(FileError error)
         return "could not be opened for writing: its path is too long";
     case FileError::NotAFile:
         return "could not be opened for writing: it is not a file";
+    case FileError::InexactName:
+        return "its name cannot be used exactly as it stands (it ends in a space or a dot, or has "
+               "characters this system's code page cannot hold), so it was left untouched; "
+               "rename it and try again";
+    case FileError::Link:
+        return "it is a link to another file, so it was left untouched; choose the file itself";
+    case FileError::Redirected:
+        return "Windows gave Brisvane a private copy of this protected file instead of the file "
+               "itself, so it was left untouched; run Brisvane as administrator to shred it";
     case FileError::None:
     case FileError::Other:
         break;
@@ -67,13 +79,21 @@ const char* reason(const ShredResult& result)
     return "";
 }
 
+// A name with no exact form is never handed to the file operations.
+ShredResult destroy(const ChosenFile& chosen, const ShredObserver& observer, const FileOps& files)
+{
+    if (!chosen.exact)
+        return {ShredOutcome::NotOpened, FileError::InexactName};
+    return shredFile(chosen.path.c_str(), observer, files);
+}
+
 }  // namespace
 
 void runDeletion(const RunDisplay& display, const FileOps& files)
 {
     display.setStatus("Deleting file ...");
-    std::vector<std::string> paths;
-    switch (display.chooseFiles(&paths)) {
+    std::vector<ChosenFile> chosen;
+    switch (display.chooseFiles(&chosen)) {
     case Choice::Cancelled:
         return;
     case Choice::TooManyFiles:
@@ -83,20 +103,26 @@ void runDeletion(const RunDisplay& display, const FileOps& files)
         break;
     }
 
-    std::string notDestroyed;
-    FileInProgress file{display};
+    std::string named;
+    std::size_t notDestroyed = 0;
+    FileInProgress file{display, false};
     const ShredObserver observer{&file, started, progress, pump};
-    for (const std::string& path : paths) {
-        display.setPath(path.c_str());
-        const ShredResult result = shredFile(path.c_str(), observer, files);
+    for (const ChosenFile& chosenFile : chosen) {
+        display.setPath(chosenFile.path.c_str());
+        file.started = false;
+        const ShredResult result = destroy(chosenFile, observer, files);
         display.resetProgress(" 0 % complete");
-        if (--filesInProgress == 0)
+        if (file.started && --filesInProgress == 0)
             display.busyOff();
         display.setStatus("");
         display.setPath("");
-        if (result.outcome != ShredOutcome::Destroyed)
-            notDestroyed += "\n" + path + "\n    " + reason(result) + ".\n";
+        if (result.outcome != ShredOutcome::Destroyed && ++notDestroyed <= kFilesNamedAtMost)
+            named += "\n" + chosenFile.path + "\n    " + reason(result) + ".\n";
     }
-    if (!notDestroyed.empty())
-        display.tellNotDestroyed(("These files were not destroyed:\n" + notDestroyed).c_str());
+    if (notDestroyed == 0)
+        return;
+    std::string text = "These files were not destroyed:\n" + named;
+    if (notDestroyed > kFilesNamedAtMost)
+        text += "\nand " + std::to_string(notDestroyed - kFilesNamedAtMost) + " more.";
+    display.tellNotDestroyed(text.c_str());
 }

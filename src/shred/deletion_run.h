@@ -8,8 +8,15 @@
 #include <string>
 #include <vector>
 
+// One file the user chose, as the dialog named it. A name that has no exact
+// form this program can address is carried only to be named, never opened.
+struct ChosenFile {
+    std::string path;
+    bool exact;
+};
+
 enum class Choice {
-    Chosen,         // paths holds the files, in the order they were chosen
+    Chosen,         // the files, in the order they were chosen
     Cancelled,
     TooManyFiles,   // the selection did not fit the dialog's buffer
 };
@@ -25,13 +32,17 @@ struct RunDisplay {
     // Hides "Delete Now!" and refuses closing; busyOff undoes both.
     void (*busyOn)();
     void (*busyOff)();
-    Choice (*chooseFiles)(std::vector<std::string>* paths);
+    Choice (*chooseFiles)(std::vector<ChosenFile>* files);
     // Handles at most one pending message, without waiting for one.
     void (*pump)();
     void (*tellTooManyFiles)();
     // Names the files that were not destroyed, and why.
     void (*tellNotDestroyed)(const char* text);
 };
+
+// The end-of-run message names this many files at most, so that it fits on
+// the screen; it counts the rest.
+constexpr std::size_t kFilesNamedAtMost = 8;
 
 // Runs to its end before returning. A run may start inside another's
 // pump(); the display stays busy until the outermost run's file is done.

@@ -12,6 +12,9 @@ enum class FileError {
     Missing,        // no such file or folder
     PathTooLong,
     NotAFile,       // a folder, device or pipe
+    InexactName,    // the name would reach the file only in an altered form
+    Link,           // a link: opening it would reach another file
+    Redirected,     // the system opened its private copy of a protected file
     Other,
 };
 
@@ -19,7 +22,8 @@ enum class FileError {
 // Failing calls return -1 and leave the reason for lastError().
 struct FileOps {
     // Opens an existing regular file for reading and writing, in binary mode,
-    // at offset 0, without creating or truncating it. Refuses read-only files.
+    // at offset 0, without creating or truncating it. Refuses read-only files,
+    // links, and any file other than the one the path names.
     int (*openForUpdate)(const char* path);
     // Size in bytes, leaving the file position alone.
     std::int64_t (*length)(int fd);

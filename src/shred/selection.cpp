@@ -1,33 +1,37 @@
 #include "shred/selection.h"
 
-#include <cstring>
+#include <algorithm>
 
 namespace {
 
 // The string starting at offset, if its terminator lies within capacity.
-bool terminatedString(const char* buffer, std::size_t capacity, std::size_t offset,
+template <typename Char>
+bool terminatedString(const Char* buffer, std::size_t capacity, std::size_t offset,
                       std::size_t* length)
 {
     if (offset >= capacity)
         return false;
-    const void* end = std::memchr(buffer + offset, '\0', capacity - offset);
-    if (!end)
+    const Char* end = buffer + capacity;
+    const Char* nul = std::find(buffer + offset, end, Char(0));
+    if (nul == end)
         return false;
-    *length = static_cast<const char*>(end) - (buffer + offset);
+    *length = static_cast<std::size_t>(nul - (buffer + offset));
     return true;
 }
 
 }  // namespace
 
-std::vector<std::string> parseSelection(const char* buffer, std::size_t capacity)
+template <typename Char>
+std::vector<std::basic_string<Char>> parseSelection(const Char* buffer, std::size_t capacity)
 {
-    std::vector<std::string> paths;
+    using String = std::basic_string<Char>;
+    std::vector<String> paths;
     std::size_t firstLength;
     if (!terminatedString(buffer, capacity, 0, &firstLength) || firstLength == 0)
         return paths;
-    const std::string first(buffer, firstLength);
+    const String first(buffer, firstLength);
     std::size_t offset = firstLength + 1;
-    if (offset >= capacity || buffer[offset] == '\0') {
+    if (offset >= capacity || buffer[offset] == Char(0)) {
         paths.push_back(first);
         return paths;
     }
@@ -35,8 +39,11 @@ std::vector<std::string> parseSelection(const char* buffer, std::size_t capacity
     // whatever the folder ends with, as the dialog's own answers expect.
     std::size_t nameLength;
     while (terminatedString(buffer, capacity, offset, &nameLength) && nameLength > 0) {
-        paths.push_back(first + '\\' + std::string(buffer + offset, nameLength));
+        paths.push_back(first + Char('\\') + String(buffer + offset, nameLength));
         offset += nameLength + 1;
     }
     return paths;
 }
+
+template std::vector<std::string> parseSelection(const char*, std::size_t);
+template std::vector<std::wstring> parseSelection(const wchar_t*, std::size_t);

@@ -255,27 +255,49 @@ HWND waitForDialog(const App& app)
     return dialog;
 }
 
+void typeWide(HWND edit, const std::wstring& text)
+{
+    SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, kPatience, nullptr);
+}
+
+std::wstring widen(const std::string& text)
+{
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(
+        CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], static_cast<int>(wide.size()))));
+    return wide;
+}
+
 }  // namespace
 
-void chooseInDialog(const App& app, const std::string& folder, const std::vector<std::string>& names)
+void chooseInDialog(const App& app, const std::wstring& folder, const std::vector<std::wstring>& names)
 {
     HWND dialog = waitForDialog(app);
     if (!dialog)
         return;
     HWND field = fileNameField(dialog);
     if (names.size() == 1) {
-        type(field, (folder + "\\" + names.front()).c_str());
+        typeWide(field, folder + L"\\" + names.front());
     } else {
         // The dialog takes several names only from within their folder.
-        type(field, folder.c_str());
-        SendMessageTimeoutA(dialog, WM_COMMAND, IDOK, 0, SMTO_ABORTIFHUNG, kPatience, nullptr);
-        std::string list;
-        for (const std::string& name : names)
-            list += "\"" + name + "\" ";
-        type(field, list.c_str());
+        typeWide(field, folder);
+        SendMessageTimeoutW(dialog, WM_COMMAND, IDOK, 0, SMTO_ABORTIFHUNG, kPatience, nullptr);
+        std::wstring list;
+        for (const std::wstring& name : names)
+            list += L"\"" + name + L"\" ";
+        typeWide(field, list);
     }
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(dialog); })) << "the dialog stays open";
+}
+
+void chooseInDialog(const App& app, const std::string& folder, const std::vector<std::string>& names)
+{
+    std::vector<std::wstring> wideNames;
+    for (const std::string& name : names)
+        wideNames.push_back(widen(name));
+    chooseInDialog(app, widen(folder), wideNames);
 }
 
 void cancelDialog(const App& app)
@@ -347,18 +369,20 @@ std::string storedPasswordBytes()
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPasswordKey, 0, KEY_READ | kView, &key) != ERROR_SUCCESS)
         return "";
-    char value[256];
+    wchar_t value[256];
     DWORD size = sizeof value;
     DWORD type = 0;
-    const LONG status = RegQueryValueExA(key, kPasswordValue, nullptr, &type,
+    const LONG status = RegQueryValueExW(key, L"PassName", nullptr, &type,
                                          reinterpret_cast<BYTE*>(value), &size);
     RegCloseKey(key);
     if (status != ERROR_SUCCESS)
         return "";
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    std::string bytes;
+    for (DWORD i = 0; i < size / sizeof(wchar_t); ++i)
+        bytes += value[i] <= 0xFF ? static_cast<char>(value[i]) : '?';
     // The system may hand the string back with a terminator it added; an
     // encoded password holds no NUL of its own.
-    std::string bytes(value, size);
     bytes.erase(bytes.find_last_not_of('\0') + 1);
     return bytes;
 }
@@ -375,19 +399,53 @@ Folder::Folder()
 
 Folder::~Folder()
 {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &entry);
+    // Wide and with the \\?\ prefix, so that every name goes as it is.
+    const std::wstring folder = widePath();
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string path = file(entry.cFileName);
+            const std::wstring path = folder + L"\\" + entry.cFileName;
             if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
             }
-        } while (FindNextFileA(search, &entry));
+        } while (FindNextFileW(search, &entry));
         FindClose(search);
     }
-    RemoveDirectoryA(path_.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+std::wstring Folder::widePath() const
+{
+    return L"\\\\?\\" + widen(path_);
+}
+
+void Folder::makeWideFile(const std::wstring& name, std::size_t size, char fill) const
+{
+    const HANDLE file = CreateFileW((widePath() + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const std::string bytes(size, fill);
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(size), &written, nullptr));
+    CloseHandle(file);
+}
+
+std::string Folder::wideContents(const std::wstring& name) const
+{
+    const HANDLE file = CreateFileW((widePath() + L"\\" + name).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "(absent)";
+    std::string bytes;
+    char block[4096];
+    DWORD read = 0;
+    while (ReadFile(file, block, sizeof block, &read, nullptr) && read > 0)
+        bytes.append(block, read);
+    CloseHandle(file);
+    return bytes;
 }
 
 std::string Folder::makeFile(const std::string& name, std::size_t size) const

@@ -78,16 +78,20 @@ void confirmIn(HWND passwordWindow, const char* password);
 void confirmPassword(const App& app, HWND main, int command, const char* password);
 
 // The open-file dialog: one full path, or several names in one folder.
+// Wide names reach the dialog as they are, whatever the code page.
+void chooseInDialog(const App& app, const std::wstring& folder, const std::vector<std::wstring>& names);
 void chooseInDialog(const App& app, const std::string& folder, const std::vector<std::string>& names);
 void cancelDialog(const App& app);
 
 // The stored password, in the registry's 32-bit view.
 void removePasswordKey();
+// Stores the bytes through the ANSI calls, as earlier versions did.
 void storePasswordBytes(const std::string& encoded);
 // Leaves the key readable by everyone but writable by no one.
 void makePasswordKeyReadOnly();
 bool passwordKeyExists();
-// The stored bytes; empty if absent.
+// The stored bytes, one per character of the stored string; empty if
+// absent. A character beyond U+00FF comes back as '?'.
 std::string storedPasswordBytes();
 
 // A folder of the test's own under the temporary folder, with files in it.
@@ -99,6 +103,12 @@ public:
     std::string file(const std::string& name) const { return path_ + "\\" + name; }
     // A file of the given size filled with non-zero bytes; returns its path.
     std::string makeFile(const std::string& name, std::size_t size) const;
+    // The same under a name that only a wide call reaches as it is: one
+    // ending in a space, or beyond the ANSI code page. Filled with fill.
+    void makeWideFile(const std::wstring& name, std::size_t size, char fill) const;
+    std::wstring widePath() const;
+    // The file's bytes, read under its exact name.
+    std::string wideContents(const std::wstring& name) const;
 
 private:
     std::string path_;

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,14 @@ protected:
         EXPECT_TRUE(waitUntil([&] {
             return isShown(GetDlgItem(main, kDeleteNow)) && textOf(pathField(main)).empty();
         }));
+    }
+
+    // What the window answers when the session is about to end.
+    static LRESULT askToEndSession(HWND main)
+    {
+        DWORD_PTR answer = 0xDEAD;
+        SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, kPatience, &answer);
+        return static_cast<LRESULT>(answer);
     }
 
     static void expectIdleAfterRun(HWND main)
@@ -360,11 +369,13 @@ TEST_F(UiTest, LargerFileKeepsTheWindowFromClosingWhileItIsOverwritten)
     })) << "the percentage does not move";
     EXPECT_TRUE(IsWindow(main));
     EXPECT_FALSE(IsWindowVisible(deleteNow));
+    EXPECT_EQ(askToEndSession(main), FALSE) << "log-off allowed during an overwrite";
 
     EXPECT_TRUE(waitUntil([&] { return !fileExists(path); }, 60000));
     waitForRunEnd(main);
     EXPECT_TRUE(app.running());
     EXPECT_TRUE(IsWindow(main));
+    EXPECT_EQ(askToEndSession(main), TRUE) << "log-off refused after the run";
     clickCommand(main, kExit);
     EXPECT_EQ(app.waitForExit(), 0u);
 }
@@ -435,6 +446,93 @@ TEST_F(UiTest, ReadOnlyAndLockedFilesAreKeptAndNamed)
     expectIdleAfterRun(main);
 }
 
+// Neighbours that the ANSI calls would reach in place of the chosen file:
+// "keep.txt" for "keep.txt " (a trailing space is dropped), and "a.txt" for
+// the fullwidth "\uFF41.txt" (its best fit in the code page).
+TEST_F(UiTest, NamesWithoutAnExactFormAreKeptAndNamedAndTheirNeighboursUntouched)
+{
+    storePasswordBytes(kAbcStored);
+    folder.makeWideFile(L"keep.txt", 300, 'k');
+    folder.makeWideFile(L"keep.txt ", 300, 's');
+    folder.makeWideFile(L"a.txt", 300, 'a');
+    folder.makeWideFile(L"\uFF41.txt", 300, 'f');
+    const std::string other = folder.makeFile("other.txt", 300);
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    confirmPassword(app, main, kDeleteNow, "abc");
+    chooseInDialog(app, folder.widePath().substr(4), {L"keep.txt ", L"\uFF41.txt", L"other.txt"});
+    const std::string text = answerMessageBox(app, "Files not destroyed");
+
+    EXPECT_FALSE(fileExists(other));
+    EXPECT_EQ(folder.wideContents(L"keep.txt"), std::string(300, 'k'));
+    EXPECT_EQ(folder.wideContents(L"keep.txt "), std::string(300, 's'));
+    EXPECT_EQ(folder.wideContents(L"a.txt"), std::string(300, 'a'));
+    EXPECT_EQ(folder.wideContents(L"\uFF41.txt"), std::string(300, 'f'));
+    EXPECT_NE(text.find(folder.file("keep.txt ") + "\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find(other), std::string::npos) << text;
+    std::size_t reasons = 0;
+    for (std::size_t at = 0; (at = text.find("cannot be used exactly", at)) != std::string::npos; ++at)
+        ++reasons;
+    EXPECT_EQ(reasons, 2u) << text;
+    expectIdleAfterRun(main);
+}
+
+// The link is one the tests' set-up made in the folder BRISVANE_LINK_FOLDER:
+// chosen\link.txt, leading to elsewhere\target.txt.
+TEST_F(UiTest, LinkIsKeptAndNamedAndItsTargetUntouched)
+{
+    const char* linkFolder = std::getenv("BRISVANE_LINK_FOLDER");
+    ASSERT_NE(linkFolder, nullptr) << "BRISVANE_LINK_FOLDER is not set";
+    const std::string target = std::string(linkFolder) + "\\elsewhere\\target.txt";
+    const std::string link = std::string(linkFolder) + "\\chosen\\link.txt";
+    const std::string before = fileContents(target);
+    ASSERT_FALSE(before.empty());
+    storePasswordBytes(kAbcStored);
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    confirmPassword(app, main, kDeleteNow, "abc");
+    chooseInDialog(app, std::string(linkFolder) + "\\chosen", {"link.txt"});
+    const std::string text = answerMessageBox(app, "Files not destroyed");
+
+    EXPECT_NE(text.find(link + "\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("link to another file"), std::string::npos) << text;
+    EXPECT_EQ(fileContents(target), before);
+    EXPECT_TRUE(fileExists(link));
+    expectIdleAfterRun(main);
+}
+
+TEST_F(UiTest, LongListOfFailuresFitsOnTheScreen)
+{
+    storePasswordBytes(kAbcStored);
+    std::vector<std::string> names;
+    for (int i = 0; i < 14; ++i) {
+        // Long names, so that each takes room in the message.
+        names.push_back("read-only-file-with-a-rather-long-name-to-take-up-room-" + std::to_string(i) + ".txt");
+        ASSERT_TRUE(SetFileAttributesA(folder.makeFile(names.back(), 10).c_str(), FILE_ATTRIBUTE_READONLY));
+    }
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    confirmPassword(app, main, kDeleteNow, "abc");
+    chooseInDialog(app, folder.path(), names);
+    HWND box = app.waitForMessageBox("Files not destroyed");
+    ASSERT_NE(box, nullptr);
+    const std::string text = messageText(box);
+    const RECT rect = screenRect(box);
+    EXPECT_GE(rect.top, 0);
+    EXPECT_LE(rect.bottom, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_LE(rect.right - rect.left, GetSystemMetrics(SM_CXSCREEN));
+    answer(box);
+
+    EXPECT_NE(text.find(folder.file(names[0]) + "\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find(folder.file(names.back()) + "\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("and 6 more."), std::string::npos) << text;
+    for (const std::string& name : names)
+        EXPECT_TRUE(fileExists(folder.file(name))) << name;
+}
+
 TEST_F(UiTest, TwoAboutWindowsCloseOneByOne)
 {
     storePasswordBytes(kAbcStored);
@@ -457,6 +555,34 @@ TEST_F(UiTest, TwoAboutWindowsCloseOneByOne)
 
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+// The program on a system whose ANSI code page is 932, where the stored
+// bytes would not survive the ANSI registry calls. Run with the locale set
+// so (the test runner does that); the program inherits it.
+TEST(JapaneseCodePage, PasswordSetOnFirstUseIsAcceptedAfterwards)
+{
+    ASSERT_EQ(GetACP(), 932u) << "not started in code page 932";
+    removePasswordKey();
+    App app;
+    answerMessageBox(app, "Cannot find signatures due to ...");
+    HWND change = app.waitForWindow("chgpassWindow", "Change Password");
+    ASSERT_NE(change, nullptr);
+    type(childAt(change, "Edit", 110, 30), "abc");
+    type(childAt(change, "Edit", 110, 70), "abc");
+    clickCommand(change, 15);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(change); }))
+        << textOf(GetDlgItem(app.findWindow("#32770", "Password confirmation"), 0xFFFF));
+    EXPECT_EQ(storedPasswordBytes(), kAbcStored);
+
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    confirmPassword(app, main, kDeleteNow, "abc");
+    cancelDialog(app);
+    EXPECT_EQ(app.findWindow("#32770", "Password confirmation"), nullptr) << "the password was refused";
+    clickCommand(main, kExit);
+    EXPECT_EQ(app.waitForExit(), 0u);
+    removePasswordKey();
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+// What Windows does to a path on its way to the file system, and how to
+// tell that the file it opened is the file that was named. Plain string
+// logic, so that it runs and is tested anywhere.
+#ifndef BRISVANE_SHRED_PATH_RULES_H
+#define BRISVANE_SHRED_PATH_RULES_H
+
+#include "shred/file_ops.h"
+
+#include <string>
+
+// Windows drops a trailing space or dot from a name before it looks the name
+// up, so "keep.txt " would reach "keep.txt". True when no name in the path
+// ends in either, so the path reaches exactly the file it names.
+bool reachesExactlyWhatItNames(const std::string& path);
+
+// Compares a chosen full path ("C:\dir\file" or "\\server\share\dir\file")
+// with the path, without its volume ("\dir\file"), of the file the system
+// actually opened for it, ignoring the case of ASCII letters.
+// None: the same file. Redirected: the system opened the user's private copy
+// of a protected file instead. Link: it reached another file.
+FileError compareOpenedPath(const std::string& chosen, const std::string& openedWithoutVolume);
+
+#endif
