@@ -19,7 +19,8 @@ using Paths = std::vector<std::string>;
 // ---------------------------------------------------------------------------
 // The files, as the fake platform sees them.
 
-enum class Fault { None, Open, Length, Write, Commit, Remove };
+// Foreign: another program writes into the file while it is overwritten.
+enum class Fault { None, Open, Length, Write, Commit, Foreign, Remove };
 
 struct FakeFile {
     std::int64_t size = 0;
@@ -31,6 +32,7 @@ struct FakeFile {
 struct OpenFile {
     std::string path;
     std::int64_t written = 0;
+    std::int64_t readPosition = -1;     // -1 until the read-back starts
 };
 
 struct Disk {
@@ -111,6 +113,29 @@ int fakeCommit(int fd)
     return file.fault == Fault::Commit ? fail(file.error) : 0;
 }
 
+int fakeSeekToStart(int fd)
+{
+    OpenFile* open = openFile(fd);
+    if (open == nullptr)
+        return fail(FileError::Other);
+    open->readPosition = 0;
+    return 0;
+}
+
+int fakeRead(int fd, void* bytes, unsigned count)
+{
+    OpenFile* open = openFile(fd);
+    if (open == nullptr || open->readPosition < 0)
+        return fail(FileError::Other);
+    const FakeFile& file = fileOf(*open);
+    const std::int64_t n = std::min<std::int64_t>(count, file.size - open->readPosition);
+    std::fill_n(static_cast<unsigned char*>(bytes), n, 0);
+    if (file.fault == Fault::Foreign && open->readPosition == 0 && n > 0)
+        *static_cast<unsigned char*>(bytes) = 'Z';
+    open->readPosition += n;
+    return static_cast<int>(n);
+}
+
 int fakeClose(int fd)
 {
     if (openFile(fd) != nullptr)
@@ -140,8 +165,8 @@ FileError fakeLastError()
     return disk.lastError;
 }
 
-const FileOps fakeOps = {fakeOpen, fakeLength, fakeWrite, fakeCommit,
-                         fakeClose, fakeRemove, fakeLastError};
+const FileOps fakeOps = {fakeOpen,        fakeLength, fakeWrite,  fakeCommit, fakeSeekToStart,
+                         fakeRead,        fakeClose,  fakeRemove, fakeLastError};
 
 // ---------------------------------------------------------------------------
 // The display: every call logged in order, as one string each.
@@ -275,6 +300,7 @@ protected:
 
 const char* const kDeleting = "setStatus Deleting file ...";
 const char* const kReset = "resetProgress  0 % complete";
+const char* const kReadBack = "pump";
 
 // The calls after each file's last byte, whatever became of the file.
 Log fileDone(bool lastOfTheNest = true)
@@ -340,14 +366,15 @@ TEST_F(DeletionRun, ShowsEachFileWhileItIsShreddedThenClearsTheDisplay)
     run();
 
     Log expected{kDeleting, "chooseFiles"};
-    append(expected, {"setPath C:\\one.dat", "busyOn", "pump"});
+    // A pump before each byte written, and one after the file is read back.
+    append(expected, {"setPath C:\\one.dat", "busyOn", "pump", kReadBack});
     append(expected, fileDone());
     append(expected, {"setPath C:\\two.dat", "busyOn", "pump", "showProgress 50 50 % complete",
-                      "pump"});
+                      "pump", kReadBack});
     append(expected, fileDone());
     append(expected, {"setPath C:\\three.dat", "busyOn", "pump",
                       "showProgress 33 33 % complete", "pump",
-                      "showProgress 66 66 % complete", "pump"});
+                      "showProgress 66 66 % complete", "pump", kReadBack});
     append(expected, fileDone());
     EXPECT_EQ(screen.log, expected);
     EXPECT_EQ(disk.removed, (Paths{"C:\\one.dat", "C:\\two.dat", "C:\\three.dat"}));
@@ -386,6 +413,10 @@ TEST_F(DeletionRun, NamesEveryFileNotDestroyedWithItsReasonInOneMessageAtTheEnd)
         {"no-size.dat", Fault::Length, FileError::Other, "size could not be read"},
         {"bad-sector.dat", Fault::Write, FileError::Other, "fully overwritten"},
         {"no-flush.dat", Fault::Commit, FileError::Other, "forced to the device"},
+        {"written-meanwhile.dat", Fault::Foreign, FileError::None, "another program may be writing"},
+        {"compressed.dat", Fault::Open, FileError::Compressed, "uncompress it"},
+        {"encrypted.dat", Fault::Open, FileError::Encrypted, "decrypt it first"},
+        {"sparse.dat", Fault::Open, FileError::Sparse, "cannot overwrite it in place"},
         {"locked.dat", Fault::Remove, FileError::InUse, "could not be deleted"},
     };
     // In runs of as many failures as one message names; a destroyed file
@@ -446,7 +477,7 @@ TEST_F(DeletionRun, NameWithoutAnExactFormIsNamedButNeverOpened)
               std::string::npos)
         << screen.messages[0];
     Log expected{kDeleting, "chooseFiles", "setPath a.txt", kReset, "setStatus ", "setPath ",
-                 "setPath b.txt", "busyOn", "pump", "showProgress 50 50 % complete", "pump"};
+                 "setPath b.txt", "busyOn", "pump", "showProgress 50 50 % complete", "pump", kReadBack};
     append(expected, fileDone());
     expected.push_back("tellNotDestroyed");
     EXPECT_EQ(screen.log, expected);
@@ -484,12 +515,12 @@ TEST_F(DeletionRun, RunStartedFromInsidePumpKeepsTheDisplayBusyUntilTheOuterFile
 
     Log expected{kDeleting, "chooseFiles", "setPath outer-1.dat", "busyOn", "pump"};
     // The nested run, inside the outer file's first pump.
-    append(expected, {kDeleting, "chooseFiles", "setPath inner.dat", "pump"});
+    append(expected, {kDeleting, "chooseFiles", "setPath inner.dat", "pump", kReadBack});
     append(expected, fileDone(false));
     // The outer run carries on where it was.
-    append(expected, {"showProgress 50 50 % complete", "pump"});
+    append(expected, {"showProgress 50 50 % complete", "pump", kReadBack});
     append(expected, fileDone());
-    append(expected, {"setPath outer-2.dat", "busyOn", "pump"});
+    append(expected, {"setPath outer-2.dat", "busyOn", "pump", kReadBack});
     append(expected, fileDone());
     EXPECT_EQ(screen.log, expected);
     EXPECT_EQ(disk.removed, (Paths{"inner.dat", "outer-1.dat", "outer-2.dat"}));

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -18,12 +19,19 @@ struct FakeFile {
     std::int64_t failingOperation = 0;  // 1-based; 0: nothing fails
     bool commitAlwaysFails = false;
     bool logEachByte = true;
+    // What another program does to the file once its last byte is written.
+    std::int64_t foreignByteAt = -1;    // writes a non-zero byte there
+    std::int64_t growsBy = 0;
+    std::int64_t shrinksBy = 0;
+    unsigned readsAtMost = ~0u;         // the most one read hands back
 
     std::int64_t operations = 0;
     bool open = false;
     bool pumpPending = false;
     std::int64_t writes = 0;
     std::int64_t failedWrites = 0;
+    std::int64_t position = 0;
+    std::int64_t bytesRead = 0;
     bool committed = false;
     int commits = 0;
     bool removed = false;
@@ -87,7 +95,39 @@ int fakeWrite(int fd, const void* bytes, unsigned count)
         ++file->failedWrites;
         return -1;
     }
+    if (++file->position == file->size)
+        file->size += file->growsBy - file->shrinksBy;
     return 1;
+}
+
+int fakeSeekToStart(int fd)
+{
+    record("seek");
+    checkDescriptor(fd);
+    if (failsNow())
+        return -1;
+    file->position = 0;
+    return 0;
+}
+
+// Hands back what the file holds: zeros where the shred wrote, and the
+// other program's bytes where it wrote.
+int fakeRead(int fd, void* bytes, unsigned count)
+{
+    record("read");
+    checkDescriptor(fd);
+    if (file->pumpPending)
+        ADD_FAILURE() << "read between a pump and its write";
+    if (failsNow())
+        return -1;
+    const std::int64_t available = std::max<std::int64_t>(0, file->size - file->position);
+    const unsigned n = static_cast<unsigned>(std::min<std::int64_t>({count, file->readsAtMost, available}));
+    std::fill_n(static_cast<unsigned char*>(bytes), n, 0);
+    if (file->foreignByteAt >= file->position && file->foreignByteAt < file->position + n)
+        static_cast<unsigned char*>(bytes)[file->foreignByteAt - file->position] = 0x5A;
+    file->position += n;
+    file->bytesRead += n;
+    return static_cast<int>(n);
 }
 
 int fakeCommit(int fd)
@@ -125,8 +165,8 @@ FileError fakeLastError()
     return FileError::InUse;
 }
 
-const FileOps fakeOps = {fakeOpen, fakeLength, fakeWrite, fakeCommit,
-                         fakeClose, fakeRemove, fakeLastError};
+const FileOps fakeOps = {fakeOpen,        fakeLength, fakeWrite,  fakeCommit, fakeSeekToStart,
+                         fakeRead,        fakeClose,  fakeRemove, fakeLastError};
 
 void onStarted(void*)
 {
@@ -141,8 +181,13 @@ void onProgress(void*, int percent)
     file->progress.push_back(percent);
 }
 
+// Before every write, and after every block read back.
 void onPump(void*)
 {
+    if (file->committed) {
+        record("pump");
+        return;
+    }
     recordByte("pump");
     if (file->pumpPending)
         ADD_FAILURE() << "two pumps without a write between them";
@@ -173,7 +218,7 @@ TEST(ShredFile, EmptyFileIsCommittedClosedAndDeletedWithoutWrites)
     const ShredResult result = shred(fake);
     EXPECT_EQ(result.outcome, ShredOutcome::Destroyed);
     EXPECT_EQ(result.error, FileError::None);
-    EXPECT_EQ(fake.log, (Log{"open", "length", "started", "commit", "close", "remove"}));
+    EXPECT_EQ(fake.log, (Log{"open", "length", "started", "commit", "seek", "read", "close", "remove"}));
 }
 
 TEST(ShredFile, OneByteFileReportsNoProgress)
@@ -181,8 +226,8 @@ TEST(ShredFile, OneByteFileReportsNoProgress)
     FakeFile fake;
     fake.size = 1;
     EXPECT_EQ(shred(fake).outcome, ShredOutcome::Destroyed);
-    EXPECT_EQ(fake.log, (Log{"open", "length", "started", "pump", "write",
-                             "commit", "close", "remove"}));
+    EXPECT_EQ(fake.log, (Log{"open", "length", "started", "pump", "write", "commit", "seek",
+                             "read", "pump", "read", "close", "remove"}));
 }
 
 TEST(ShredFile, TwoByteFileReportsFiftyBeforeTheSecondPump)
@@ -190,8 +235,8 @@ TEST(ShredFile, TwoByteFileReportsFiftyBeforeTheSecondPump)
     FakeFile fake;
     fake.size = 2;
     EXPECT_EQ(shred(fake).outcome, ShredOutcome::Destroyed);
-    EXPECT_EQ(fake.log, (Log{"open", "length", "started", "pump", "write", "progress 50",
-                             "pump", "write", "commit", "close", "remove"}));
+    EXPECT_EQ(fake.log, (Log{"open", "length", "started", "pump", "write", "progress 50", "pump",
+                             "write", "commit", "seek", "read", "pump", "read", "close", "remove"}));
 }
 
 TEST(ShredFile, ReportsEachPercentageOnceInOrderWhateverTheSize)
@@ -225,16 +270,19 @@ TEST(ShredFile, FileOfTwoGigabytesOrMoreIsOverwrittenLikeAnyOther)
     fake.logEachByte = false;
     EXPECT_EQ(shred(fake).outcome, ShredOutcome::Destroyed);
     EXPECT_EQ(fake.writes, fake.size);
+    EXPECT_EQ(fake.bytesRead, fake.size);
     Log expected{"open", "length", "started"};
     for (int p = 1; p <= 99; ++p)
         expected.push_back("progress " + std::to_string(p));
-    expected.insert(expected.end(), {"commit", "close", "remove"});
-    EXPECT_EQ(fake.log, expected);
+    expected.insert(expected.end(), {"commit", "seek"});
+    ASSERT_GT(fake.log.size(), expected.size());
+    EXPECT_EQ(Log(fake.log.begin(), fake.log.begin() + expected.size()), expected);
+    EXPECT_EQ(Log(fake.log.end() - 3, fake.log.end()), (Log{"read", "close", "remove"}));
 }
 
 // Fails each operation of a three-byte shred in turn: open, length, three
-// writes, commit, close, remove.
-TEST(ShredFile, DeletesOnlyAfterEveryWriteAndACommitSucceeded)
+// writes, commit, the seek and two reads of the read-back, close, remove.
+TEST(ShredFile, DeletesOnlyAfterEveryWriteACommitAndTheReadBackSucceeded)
 {
     struct Case {
         int failing;
@@ -248,8 +296,11 @@ TEST(ShredFile, DeletesOnlyAfterEveryWriteAndACommitSucceeded)
         {4, ShredOutcome::WriteFailed, 1},
         {5, ShredOutcome::WriteFailed, 1},
         {6, ShredOutcome::Destroyed, 2},    // the retried commit succeeds
-        {7, ShredOutcome::Destroyed, 1},    // a failed close changes nothing
-        {8, ShredOutcome::DeleteFailed, 1},
+        {7, ShredOutcome::NotVerified, 1},
+        {8, ShredOutcome::NotVerified, 1},
+        {9, ShredOutcome::NotVerified, 1},
+        {10, ShredOutcome::Destroyed, 1},   // a failed close changes nothing
+        {11, ShredOutcome::DeleteFailed, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.failing);
@@ -262,13 +313,67 @@ TEST(ShredFile, DeletesOnlyAfterEveryWriteAndACommitSucceeded)
                                                                       : FileError::InUse);
         EXPECT_EQ(fake.commits, c.commits);
         EXPECT_FALSE(fake.open) << "left open";
-        const bool deleteAllowed = fake.writes == 3 && fake.failedWrites == 0 && fake.committed;
-        EXPECT_EQ(fake.log.back() == "remove", deleteAllowed);
+        const bool verified = c.outcome == ShredOutcome::Destroyed || c.outcome == ShredOutcome::DeleteFailed;
+        EXPECT_EQ(fake.log.back() == "remove", verified);
         EXPECT_EQ(fake.removed, c.outcome == ShredOutcome::Destroyed);
         // A failed write is not retried, and the rest of the file is still written.
         if (c.outcome == ShredOutcome::WriteFailed) {
             EXPECT_EQ(fake.writes, 3);
         }
+    }
+}
+
+// Another program writes to the file while it is overwritten (its open
+// shares write access): what it leaves is found on reading back.
+TEST(ShredFile, FileThatDoesNotReadBackAsZerosOfItsLengthIsKept)
+{
+    struct Case {
+        const char* name;
+        std::int64_t foreignByteAt;
+        std::int64_t growsBy;
+        std::int64_t shrinksBy;
+        ShredOutcome outcome;
+    };
+    constexpr std::int64_t kSize = 3 * kReadBackBlock + 10;
+    const Case cases[] = {
+        {"a byte at the start", 0, 0, 0, ShredOutcome::Changed},
+        {"a byte in the second block", kReadBackBlock + 7, 0, 0, ShredOutcome::Changed},
+        {"a byte at the end", kSize - 1, 0, 0, ShredOutcome::Changed},
+        {"grew by a byte", -1, 1, 0, ShredOutcome::Changed},
+        {"lost its last byte", -1, 0, 1, ShredOutcome::Changed},
+        {"left alone", -1, 0, 0, ShredOutcome::Destroyed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeFile fake;
+        fake.size = kSize;
+        fake.logEachByte = false;
+        fake.foreignByteAt = c.foreignByteAt;
+        fake.growsBy = c.growsBy;
+        fake.shrinksBy = c.shrinksBy;
+        const ShredResult result = shred(fake);
+        EXPECT_EQ(result.outcome, c.outcome);
+        EXPECT_EQ(result.error, FileError::None);
+        EXPECT_EQ(fake.removed, c.outcome == ShredOutcome::Destroyed);
+        EXPECT_FALSE(fake.open);
+    }
+}
+
+TEST(ShredFile, ReadBackTakesShortReadsAndPumpsOnceABlock)
+{
+    const std::pair<unsigned, int> cases[] = {
+        {~0u, 4},           // four blocks, the last one short
+        {1000, 197},        // the system hands back 1000 bytes at a time
+    };
+    for (const auto& [readsAtMost, pumps] : cases) {
+        SCOPED_TRACE(readsAtMost);
+        FakeFile fake;
+        fake.size = 3 * kReadBackBlock + 10;
+        fake.logEachByte = false;
+        fake.readsAtMost = readsAtMost;
+        EXPECT_EQ(shred(fake).outcome, ShredOutcome::Destroyed);
+        EXPECT_EQ(fake.bytesRead, fake.size);
+        EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), "pump"), pumps);
     }
 }
 

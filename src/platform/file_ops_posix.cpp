@@ -68,6 +68,20 @@ int writeBytes(int fd, const void* bytes, unsigned count)
     return written < 0 ? fail(classify(errno)) : static_cast<int>(written);
 }
 
+int seekToStart(int fd)
+{
+    return lseek(fd, 0, SEEK_SET) == 0 ? 0 : fail(classify(errno));
+}
+
+int readBytes(int fd, void* bytes, unsigned count)
+{
+    ssize_t read;
+    do
+        read = ::read(fd, bytes, count);
+    while (read < 0 && errno == EINTR);
+    return read < 0 ? fail(classify(errno)) : static_cast<int>(read);
+}
+
 int commit(int fd)
 {
     return fsync(fd) == 0 ? 0 : fail(classify(errno));
@@ -89,7 +103,7 @@ FileError lastError()
 }
 
 const FileOps posixFileOps = {
-    openForUpdate, length, writeBytes, commit, closeFile, removeFile, lastError,
+    openForUpdate, length, writeBytes, commit, seekToStart, readBytes, closeFile, removeFile, lastError,
 };
 
 }  // namespace

@@ -1,7 +1,7 @@
 // File operations on Windows, through the runtime library's low-level calls.
 #include "shred/file_ops.h"
 
-#include "shred/path_rules.h"
+#include "shred/windows_rules.h"
 
 #include <windows.h>
 #include <fcntl.h>
@@ -87,18 +87,16 @@ int openForUpdate(const char* path)
     if (fd < 0)
         return failFromRuntime();
     // Some systems (Wine as root among them) open read-only files for
-    // writing: the attribute is checked here so that such a file is kept.
+    // writing: the attributes are checked here so that such a file is kept,
+    // as is one that overwriting in place cannot reach.
     const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
     BY_HANDLE_FILE_INFORMATION info;
     FileError refused = FileError::None;
     if (!GetFileInformationByHandle(handle, &info))
         refused = classify(GetLastError());
-    else if (GetFileType(handle) != FILE_TYPE_DISK
-             || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    else if (GetFileType(handle) != FILE_TYPE_DISK)
         refused = FileError::NotAFile;
-    else if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
-        refused = FileError::ReadOnly;
-    else
+    else if ((refused = refusalForAttributes(info.dwFileAttributes)) == FileError::None)
         refused = confirmOpened(path, handle, info.dwVolumeSerialNumber);
     if (refused == FileError::None)
         return fd;
@@ -116,6 +114,17 @@ int writeBytes(int fd, const void* bytes, unsigned count)
 {
     const int written = _write(fd, bytes, count);
     return written < 0 ? failFromRuntime() : written;
+}
+
+int seekToStart(int fd)
+{
+    return _lseeki64(fd, 0, SEEK_SET) == 0 ? 0 : failFromRuntime();
+}
+
+int readBytes(int fd, void* bytes, unsigned count)
+{
+    const int read = _read(fd, bytes, count);
+    return read < 0 ? failFromRuntime() : read;
 }
 
 int commit(int fd)
@@ -139,7 +148,7 @@ FileError lastError()
 }
 
 const FileOps win32FileOps = {
-    openForUpdate, length, writeBytes, commit, closeFile, removeFile, lastError,
+    openForUpdate, length, writeBytes, commit, seekToStart, readBytes, closeFile, removeFile, lastError,
 };
 
 }  // namespace

@@ -48,6 +48,15 @@ const char* reasonNotOpened(FileError error)
         return "its name cannot be used exactly as it stands (it ends in a space or a dot, or has "
                "characters this system's code page cannot hold), so it was left untouched; "
                "rename it and try again";
+    case FileError::Compressed:
+        return "it is compressed, and Windows would write its zeros elsewhere on the disk, so it "
+               "was left untouched; uncompress it (its Properties, Advanced) and try again";
+    case FileError::Encrypted:
+        return "it is encrypted, and Windows would write its zeros elsewhere on the disk, so it "
+               "was left untouched; decrypt it first (its Properties, Advanced) and try again";
+    case FileError::Sparse:
+        return "it is a sparse file, and Brisvane cannot overwrite it in place, so it was left "
+               "untouched";
     case FileError::Link:
         return "it is a link to another file, so it was left untouched; choose the file itself";
     case FileError::Redirected:
@@ -71,6 +80,11 @@ const char* reason(const ShredResult& result)
         return "it could not be fully overwritten, so it was left in place";
     case ShredOutcome::CommitFailed:
         return "its zeros could not be forced to the device, so it was left in place";
+    case ShredOutcome::Changed:
+        return "it changed while it was being overwritten (another program may be writing to "
+               "it), so it was left in place";
+    case ShredOutcome::NotVerified:
+        return "it could not be read back to confirm the overwrite, so it was left in place";
     case ShredOutcome::DeleteFailed:
         return "it was overwritten, but could not be deleted";
     case ShredOutcome::Destroyed:

@@ -15,6 +15,9 @@ enum class FileError {
     InexactName,    // the name would reach the file only in an altered form
     Link,           // a link: opening it would reach another file
     Redirected,     // the system opened its private copy of a protected file
+    Compressed,     // kept by NTFS where new data goes to new clusters:
+    Encrypted,      //   compressed, encrypted (EFS) or sparse
+    Sparse,
     Other,
 };
 
@@ -31,6 +34,11 @@ struct FileOps {
     int (*write)(int fd, const void* bytes, unsigned count);
     // Forces the file's data to the device: 0 on success.
     int (*commit)(int fd);
+    // Moves the file position back to offset 0: 0 on success.
+    int (*seekToStart)(int fd);
+    // Reads up to count bytes at the current position and advances it; the
+    // count read, 0 at the end of the file.
+    int (*read)(int fd, void* bytes, unsigned count);
     int (*close)(int fd);
     // Deletes the file by path: 0 on success.
     int (*remove)(const char* path);

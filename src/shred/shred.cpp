@@ -1,6 +1,8 @@
 #include "shred/shred.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -9,6 +11,30 @@ namespace {
 std::int64_t percentThreshold(int percent, std::int64_t length)
 {
     return percent * (length / 100) + (percent * (length % 100) + 99) / 100;
+}
+
+// Reads the file back from its start through the same descriptor: its zeros
+// are confirmed only if it is still exactly length bytes long and every one
+// of them is zero. Another program may have written to it meanwhile.
+ShredOutcome readBackZeros(int fd, std::int64_t length, const ShredObserver& observer,
+                           const FileOps& files)
+{
+    if (files.seekToStart(fd) != 0)
+        return ShredOutcome::NotVerified;
+    std::vector<unsigned char> block(kReadBackBlock);
+    std::int64_t total = 0;
+    for (;;) {
+        const int count = files.read(fd, block.data(), kReadBackBlock);
+        if (count < 0)
+            return ShredOutcome::NotVerified;
+        if (count == 0)
+            return total == length ? ShredOutcome::Destroyed : ShredOutcome::Changed;
+        total += count;
+        if (total > length
+            || std::any_of(block.begin(), block.begin() + count, [](unsigned char b) { return b != 0; }))
+            return ShredOutcome::Changed;
+        observer.pump(observer.context);
+    }
 }
 
 }  // namespace
@@ -53,9 +79,15 @@ ShredResult shredFile(const char* path, const ShredObserver& observer, const Fil
         committed = files.commit(fd) == 0;
     if (!committed && result.outcome == ShredOutcome::Destroyed)
         result = {ShredOutcome::CommitFailed, files.lastError()};
+    if (result.outcome == ShredOutcome::Destroyed) {
+        const ShredOutcome readBack = readBackZeros(fd, length, observer, files);
+        if (readBack != ShredOutcome::Destroyed)
+            result = {readBack, readBack == ShredOutcome::NotVerified ? files.lastError() : FileError::None};
+    }
     files.close(fd);
 
-    // Only a file whose zeros are known to be on the device is deleted.
+    // Only a file whose zeros are known to be on the device, and read back
+    // as such, is deleted.
     if (result.outcome == ShredOutcome::Destroyed && files.remove(path) != 0)
         result = {ShredOutcome::DeleteFailed, files.lastError()};
     return result;

@@ -7,7 +7,8 @@
 #include <string>
 
 // What the caller sees while a file is shredded. pump() runs once before
-// every one-byte write, so the user interface can handle a pending message.
+// every one-byte write, and once after every block read back, so the user
+// interface can handle a pending message.
 struct ShredObserver {
     void* context;
     void (*started)(void* context);
@@ -21,7 +22,9 @@ enum class ShredOutcome {
     SizeUnknown,    // opened, but its size could not be read: untouched
     WriteFailed,    // a write failed: not fully overwritten, left in place
     CommitFailed,   // overwritten but never forced to the device: left in place
-    DeleteFailed,   // overwritten and forced to the device, but still there
+    Changed,        // read back other than as zeros of its length: left in place
+    NotVerified,    // could not be read back: left in place
+    DeleteFailed,   // overwritten, forced to the device, read back as zeros, but still there
 };
 
 struct ShredResult {
@@ -31,6 +34,9 @@ struct ShredResult {
 
 // Commits are retried this many times in all before a file is given up.
 constexpr int kCommitAttempts = 5;
+
+// The file is read back in blocks of this size, one pump() after each.
+constexpr unsigned kReadBackBlock = 64 * 1024;
 
 ShredResult shredFile(const char* path, const ShredObserver& observer,
                       const FileOps& files = platformFileOps());

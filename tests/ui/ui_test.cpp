@@ -380,6 +380,37 @@ TEST_F(UiTest, LargerFileKeepsTheWindowFromClosingWhileItIsOverwritten)
     EXPECT_EQ(app.waitForExit(), 0u);
 }
 
+// Brisvane's open lets others write too: another program that writes into
+// the file during the overwrite leaves bytes that are found on reading back.
+TEST_F(UiTest, FileWrittenByAnotherProgramDuringTheOverwriteIsKeptAndNamed)
+{
+    storePasswordBytes(kAbcStored);
+    const std::string path = folder.makeFile("shared.bin", 120 * 1000);
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    confirmPassword(app, main, kDeleteNow, "abc");
+    chooseInDialog(app, folder.path(), {"shared.bin"});
+    ASSERT_TRUE(waitUntil([&] {
+        const std::string percent = textOf(percentText(main));
+        return percent != "0 % complete" && percent != "1  %complete";
+    }));
+    const HANDLE other = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(other, "mine", 4, &written, nullptr));
+    CloseHandle(other);
+    EXPECT_NE(textOf(percentText(main)), " 0 % complete") << "written after the overwrite ended";
+
+    const std::string text = answerMessageBox(app, "Files not destroyed");
+    EXPECT_NE(text.find(path + "\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("changed while it was being overwritten"), std::string::npos) << text;
+    EXPECT_TRUE(fileExists(path));
+    EXPECT_EQ(fileContents(path).substr(0, 4), "mine");
+    expectIdleAfterRun(main);
+}
+
 TEST_F(UiTest, RunStartedDuringAnotherKeepsTheWindowBusyUntilTheOuterFileIsDone)
 {
     storePasswordBytes(kAbcStored);

@@ -1,11 +1,13 @@
-// What Windows does to a path on its way to the file system, and how to
-// tell that the file it opened is the file that was named. Plain string
-// logic, so that it runs and is tested anywhere.
+// What Windows does to a path on its way to the file system, how to tell
+// that the file it opened is the file that was named, and which files it
+// keeps where overwriting in place cannot reach. Plain logic, so that it
+// runs and is tested anywhere.
 #ifndef BRISVANE_SHRED_PATH_RULES_H
 #define BRISVANE_SHRED_PATH_RULES_H
 
 #include "shred/file_ops.h"
 
+#include <cstdint>
 #include <string>
 
 // Windows drops a trailing space or dot from a name before it looks the name
@@ -19,5 +21,11 @@ bool reachesExactlyWhatItNames(const std::string& path);
 // None: the same file. Redirected: the system opened the user's private copy
 // of a protected file instead. Link: it reached another file.
 FileError compareOpenedPath(const std::string& chosen, const std::string& openedWithoutVolume);
+
+// Why a file with these attributes (as the system reports them for an open
+// handle) cannot be destroyed by overwriting it in place, or None. NTFS
+// writes new data of a compressed, encrypted or sparse file to new
+// clusters, leaving the old ones on the disk.
+FileError refusalForAttributes(std::uint32_t attributes);
 
 #endif

@@ -1,10 +1,10 @@
-#include "shred/path_rules.h"
+#include "shred/windows_rules.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(PathRules, NamesEndingInASpaceOrADotDoNotReachWhatTheyName)
+TEST(WindowsRules, NamesEndingInASpaceOrADotDoNotReachWhatTheyName)
 {
     const std::pair<const char*, bool> cases[] = {
         {"C:\\data\\keep.txt", true},
@@ -23,7 +23,7 @@ TEST(PathRules, NamesEndingInASpaceOrADotDoNotReachWhatTheyName)
         EXPECT_EQ(reachesExactlyWhatItNames(path), exact) << '"' << path << '"';
 }
 
-TEST(PathRules, OpenedFileIsTheChosenOneOnlyAtTheSamePlace)
+TEST(WindowsRules, OpenedFileIsTheChosenOneOnlyAtTheSamePlace)
 {
     struct Case {
         const char* chosen;
@@ -47,6 +47,26 @@ TEST(PathRules, OpenedFileIsTheChosenOneOnlyAtTheSamePlace)
     };
     for (const Case& c : cases)
         EXPECT_EQ(compareOpenedPath(c.chosen, c.opened), c.expected) << c.chosen;
+}
+
+TEST(WindowsRules, FilesNtfsKeepOutOfPlaceAreRefused)
+{
+    // Attribute bits as Windows reports them for an open file.
+    const std::pair<std::uint32_t, FileError> cases[] = {
+        {0x20, FileError::None},                // archive: an ordinary file
+        {0x80, FileError::None},                // normal
+        {0x2000 | 0x20, FileError::None},       // not content-indexed
+        {0x1, FileError::ReadOnly},
+        {0x10, FileError::NotAFile},
+        {0x400, FileError::Link},
+        {0x800, FileError::Compressed},
+        {0x4000, FileError::Encrypted},
+        {0x200, FileError::Sparse},
+        {0x800 | 0x200 | 0x20, FileError::Compressed},
+        {0x1 | 0x800, FileError::ReadOnly},     // kept either way; read-only says the simpler fix
+    };
+    for (const auto& [attributes, expected] : cases)
+        EXPECT_EQ(refusalForAttributes(attributes), expected) << std::hex << attributes;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "shred/path_rules.h"
+#include "shred/windows_rules.h"
 
 #include <algorithm>
 
@@ -42,7 +42,32 @@ std::string withoutVolume(const std::string& path)
     return path;
 }
 
+// The system's attribute bits, as Windows defines them.
+constexpr std::uint32_t kReadOnly = 0x1;
+constexpr std::uint32_t kDirectory = 0x10;
+constexpr std::uint32_t kSparse = 0x200;
+constexpr std::uint32_t kReparsePoint = 0x400;
+constexpr std::uint32_t kCompressed = 0x800;
+constexpr std::uint32_t kEncrypted = 0x4000;
+
 }  // namespace
+
+FileError refusalForAttributes(std::uint32_t attributes)
+{
+    if (attributes & kDirectory)
+        return FileError::NotAFile;
+    if (attributes & kReparsePoint)
+        return FileError::Link;
+    if (attributes & kReadOnly)
+        return FileError::ReadOnly;
+    if (attributes & kCompressed)
+        return FileError::Compressed;
+    if (attributes & kEncrypted)
+        return FileError::Encrypted;
+    if (attributes & kSparse)
+        return FileError::Sparse;
+    return FileError::None;
+}
 
 bool reachesExactlyWhatItNames(const std::string& path)
 {
