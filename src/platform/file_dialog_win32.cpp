@@ -10,8 +10,8 @@ namespace {
 
 // The dialog answers in wide characters, so that a name with no exact form
 // in the ANSI code page is seen as such instead of arriving as a look-alike
-// ("ａ.txt" as "a.txt").
-// Room for a real multiple selection: a folder and a few hundred names.
+// ("ａ.txt" as "a.txt"). Room for a real multiple selection: a folder and a
+// few hundred names.
 wchar_t selectionBuffer[32 * 1024];
 wchar_t fileTitle[512];
 OPENFILENAMEW settings;

@@ -81,6 +81,19 @@ protected:
         waitForRunEnd(main);
     }
 
+    // A run over the named files of the folder, started: the password
+    // confirmed and the files chosen. Returns the main window.
+    HWND startRun(const App& app, const std::vector<std::string>& names)
+    {
+        HWND main = app.waitForMainWindow();
+        EXPECT_NE(main, nullptr);
+        if (main) {
+            confirmPassword(app, main, kDeleteNow, "abc");
+            chooseInDialog(app, folder.path(), names);
+        }
+        return main;
+    }
+
     static void waitForRunEnd(HWND main)
     {
         EXPECT_TRUE(waitUntil([&] {
@@ -348,10 +361,8 @@ TEST_F(UiTest, LargerFileKeepsTheWindowFromClosingWhileItIsOverwritten)
     storePasswordBytes(kAbcStored);
     const std::string path = folder.makeFile("large.bin", 120 * 1000);
     App app;
-    HWND main = app.waitForMainWindow();
+    HWND main = startRun(app, {"large.bin"});
     ASSERT_NE(main, nullptr);
-    confirmPassword(app, main, kDeleteNow, "abc");
-    chooseInDialog(app, folder.path(), {"large.bin"});
 
     HWND deleteNow = GetDlgItem(main, kDeleteNow);
     ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(deleteNow); }));
@@ -387,10 +398,8 @@ TEST_F(UiTest, FileWrittenByAnotherProgramDuringTheOverwriteIsKeptAndNamed)
     storePasswordBytes(kAbcStored);
     const std::string path = folder.makeFile("shared.bin", 120 * 1000);
     App app;
-    HWND main = app.waitForMainWindow();
+    HWND main = startRun(app, {"shared.bin"});
     ASSERT_NE(main, nullptr);
-    confirmPassword(app, main, kDeleteNow, "abc");
-    chooseInDialog(app, folder.path(), {"shared.bin"});
     ASSERT_TRUE(waitUntil([&] {
         const std::string percent = textOf(percentText(main));
         return percent != "0 % complete" && percent != "1  %complete";
@@ -457,10 +466,8 @@ TEST_F(UiTest, ReadOnlyAndLockedFilesAreKeptAndNamed)
     const std::string before = fileContents(readOnly);
 
     App app;
-    HWND main = app.waitForMainWindow();
+    HWND main = startRun(app, {"first.txt", "read-only.txt", "locked.txt", "last.txt"});
     ASSERT_NE(main, nullptr);
-    confirmPassword(app, main, kDeleteNow, "abc");
-    chooseInDialog(app, folder.path(), {"first.txt", "read-only.txt", "locked.txt", "last.txt"});
     const std::string text = answerMessageBox(app, "Files not destroyed");
     CloseHandle(lock);
 
@@ -544,10 +551,8 @@ TEST_F(UiTest, LongListOfFailuresFitsOnTheScreen)
         ASSERT_TRUE(SetFileAttributesA(folder.makeFile(names.back(), 10).c_str(), FILE_ATTRIBUTE_READONLY));
     }
     App app;
-    HWND main = app.waitForMainWindow();
+    HWND main = startRun(app, names);
     ASSERT_NE(main, nullptr);
-    confirmPassword(app, main, kDeleteNow, "abc");
-    chooseInDialog(app, folder.path(), names);
     HWND box = app.waitForMessageBox("Files not destroyed");
     ASSERT_NE(box, nullptr);
     const std::string text = messageText(box);
