@@ -23,16 +23,16 @@ void require(bool holds, const char* what)
     }
 }
 
-// Bytes above 0x7F go beyond the byte range, so that a narrowing slip in the
-// wide parser would show.
+// Bytes above 0x7F become characters whose low byte is 0, so that a wide
+// parser looking at bytes would see a NUL where there is none.
 wchar_t widen(unsigned char byte)
 {
-    return byte < 0x80 ? wchar_t(byte) : wchar_t(0xFF00 | byte);
+    return byte < 0x80 ? wchar_t(byte) : wchar_t(byte << 8);
 }
 
 char narrow(wchar_t character)
 {
-    return static_cast<char>(character & 0xFF);
+    return static_cast<char>(character < 0x80 ? character : character >> 8);
 }
 
 template <typename Char>
