@@ -1,6 +1,6 @@
 # Set-up, build and tests on a Debian machine: each target installs what the
 # machine lacks first.
-PRESETS := native sanitize win64 win32
+PRESETS := native sanitize win64 win32 fuzz
 JOBS := $(shell nproc)
 
 .PHONY: all deps build run test bench clean $(addprefix build-,$(PRESETS))
@@ -21,11 +21,13 @@ run: build-win64
 	scripts/run.sh
 
 # The native tests, plain and under sanitizers, then the Windows tests under
-# wine64 in their own prefix and display (win32 is built but cannot run here).
+# wine64 in their own prefix and display (win32 is built but cannot run here),
+# then the parsers' fuzz targets for a bounded time each.
 test: build
 	ctest --preset native
 	ctest --preset sanitize
 	ctest --preset win64
+	ctest --preset fuzz
 
 bench: build-native build-win64
 	build/native/bench/shred_bench

@@ -5,7 +5,9 @@
 #   install-deps.sh [PACKAGE...]
 set -euo pipefail
 
-packages=(cmake make g++ googletest
+# libclang-rt-14-dev holds the runtimes behind clang's -fsanitize=fuzzer,
+# address and undefined; the clang packages only recommend it.
+packages=(cmake make g++ googletest clang libclang-rt-14-dev
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
           wine wine64 xvfb xauth
