@@ -30,7 +30,7 @@ test: build
 	scripts/check-reproducible.sh
 
 bench: build-native build-win64
-	build/native/bench/shred_bench
+	build/native/bin/shred_bench
 	scripts/bench-ui.sh
 
 # dist/brisvane-<version>-win32.zip: the 32-bit program, its read-me, SHA256SUMS.
