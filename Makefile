@@ -20,13 +20,16 @@ $(addprefix build-,$(PRESETS)): build-%: deps
 run: build-win64
 	scripts/run.sh
 
-# The native tests, plain and under sanitizers, then the Windows tests under
-# wine64 in their own prefix and display (win32 is built but cannot run here);
-# then the release built twice, which must come out the same.
+# The native tests, plain and under sanitizers; the Windows tests under wine64
+# in their own prefix and display; the 32-bit ones under Wine emulated in a
+# chroot (made once per machine, scripts/win32-env.sh); then the release
+# built twice, which must come out the same.
 test: build
 	ctest --preset native
 	ctest --preset sanitize
 	ctest --preset win64
+	scripts/win32-env.sh prepare
+	ctest --preset win32
 	scripts/check-reproducible.sh
 
 bench: build-native build-win64
