@@ -99,6 +99,8 @@ hold_namespace() {
     mount -t tmpfs tmpfs "$chroot_dir/dev/shm"
     # Wine's server socket lives in /tmp: one per namespace.
     mount -t tmpfs tmpfs "$chroot_dir/tmp"
+    # Again for a checkout under /tmp, whose mount point the tmpfs hides.
+    mkdir -p "$chroot_dir$root_dir"
     mount --bind "$root_dir" "$chroot_dir$root_dir"
     # Its number outside the namespace, which this /proc still counts in.
     local outside_pid
@@ -121,7 +123,8 @@ make_prefix() {
 start() {
     start_display
     rm -f "$dir/holder.pid"
-    # Where the checkout shows in the chroot.
+    # Where the checkout shows in the chroot: made here, where a user who is
+    # not root may use sudo.
     "${sudo[@]}" mkdir -p "$chroot_dir$root_dir"
     unshare --user --map-root-user --mount --pid --fork --kill-child \
         bash -c "$(declare -f hold_namespace); $(declare -p chroot_dir root_dir dir);
