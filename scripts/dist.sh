@@ -10,13 +10,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh python3
 version=$(sed -n 's/^project(Brisvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+# Exported for the build's tools too: the check's copies of the checkout,
+# which have no git, then build in the same environment as a checkout.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 zip=dist/brisvane-$version-win32.zip
 
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target brisvane --parallel "$(nproc)" >/dev/null
 mkdir -p dist
-python3 - "$epoch" build/win32/bin/brisvane.exe docs/windows-readme.txt "$zip" <<'PYTHON'
+python3 - "$SOURCE_DATE_EPOCH" build/win32/bin/brisvane.exe docs/windows-readme.txt "$zip" <<'PYTHON'
 import hashlib, os, sys, time, zipfile
 
 epoch, exe, readme, zip_path = sys.argv[1:]
