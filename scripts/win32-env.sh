@@ -121,6 +121,8 @@ make_prefix() {
 }
 
 start() {
+    # Whatever an interrupted run left running goes first.
+    stop
     start_display
     rm -f "$dir/holder.pid"
     # Where the checkout shows in the chroot: made here, where a user who is
