@@ -148,7 +148,8 @@ start() {
 stop() {
     local namespace
     namespace=$(cat "$dir/namespace.pid" 2>/dev/null) || namespace=
-    if [ -n "$namespace" ] && kill -0 "$namespace" 2>/dev/null; then
+    # A number left from an earlier boot may name another program by now.
+    if [ -n "$namespace" ] && [ "$(cat "/proc/$namespace/comm" 2>/dev/null)" = unshare ]; then
         # The server saves the prefix's registry as it ends; the rest of the
         # namespace ends with its first process.
         "$run" "$dir" --server -k 2>/dev/null || true
