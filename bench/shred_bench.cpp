@@ -61,8 +61,8 @@ double shredOverwrite(const std::string& path, std::size_t size)
 
 int main(int argc, char** argv)
 {
-    const std::size_t size = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 8u << 20;
-    const int passes = argc > 2 ? std::atoi(argv[2]) : 4;
+    const std::size_t size = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1u << 20;
+    const int passes = argc > 2 ? std::atoi(argv[2]) : 6;
     const std::string path =
         (std::filesystem::temp_directory_path() / "brisvane-bench.dat").string();
 
