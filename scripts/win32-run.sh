@@ -17,9 +17,16 @@ if [ "${1:-}" = --server ]; then
     shift
     command=/usr/lib/wine/wineserver64
 fi
+# What the tests are told from outside goes in; nothing else of this
+# machine's environment does. File names reach Linux in UTF-8, so that any
+# name a Windows program makes can be made (a test may still set LC_ALL).
+passed=(LANG=C.UTF-8)
+for name in BRISVANE_LINK_FOLDER LC_ALL; do
+    [ -n "${!name:-}" ] && passed+=("$name=${!name}")
+done
 # A crash must not start the debugger: it would wait for ever.
 exec nsenter --target "$holder" --user --mount --pid --root --wd -- \
     /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root USER=root DISPLAY="$display" \
-    WINEPREFIX="$dir/prefix" WINEDEBUG=-all \
+    WINEPREFIX="$dir/prefix" WINEDEBUG=-all "${passed[@]}" \
     WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winedbg.exe=d" \
     /bin/sh -c 'cd "$1" && shift && exec "$@"' sh "$PWD" "$command" "$@"
