@@ -27,26 +27,38 @@ TEST(WindowsRules, OpenedFileIsTheChosenOneOnlyAtTheSamePlace)
 {
     struct Case {
         const char* chosen;
-        const char* opened;
+        const char* openedWithDosVolume;
+        const char* openedWithoutVolume;
         FileError expected;
     };
     const Case cases[] = {
-        {"C:\\data\\a.txt", "\\data\\a.txt", FileError::None},
-        {"c:\\DATA\\A.TXT", "\\data\\a.txt", FileError::None},
-        {"\\\\server\\share\\dir\\a.txt", "\\dir\\a.txt", FileError::None},
-        {"Z:\\tmp\\d1\\link.txt", "\\tmp\\d2\\target.txt", FileError::Link},
-        {"C:\\data\\a.txt", "\\data\\a.txt\\", FileError::Link},
-        {"C:\\data\\keep.txt ", "\\data\\keep.txt", FileError::Link},
+        {"C:\\data\\a.txt", "\\\\?\\C:\\data\\a.txt", "\\data\\a.txt", FileError::None},
+        {"c:\\DATA\\A.TXT", "\\\\?\\C:\\data\\a.txt", "\\data\\a.txt", FileError::None},
+        {"\\\\server\\share\\dir\\a.txt", "\\\\?\\UNC\\server\\share\\dir\\a.txt", "\\dir\\a.txt",
+         FileError::None},
+        // A mapped drive's file has its share's name; a volume without a
+        // DOS name gives none.
+        {"Z:\\dir\\a.txt", "\\\\?\\UNC\\server\\share\\dir\\a.txt", "\\dir\\a.txt", FileError::None},
+        {"Z:\\dir\\a.txt", "", "\\dir\\a.txt", FileError::None},
+        // A folder that is a mount point starts a volume of its own.
+        {"Z:\\tmp\\co\\a.txt", "\\\\?\\Z:\\tmp\\co\\a.txt", "\\a.txt", FileError::None},
+        {"Z:\\tmp\\d1\\link.txt", "\\\\?\\Z:\\tmp\\d2\\target.txt", "\\tmp\\d2\\target.txt",
+         FileError::Link},
+        {"Z:\\tmp\\co\\link.txt", "\\\\?\\Z:\\tmp\\co\\target.txt", "\\target.txt", FileError::Link},
+        {"C:\\data\\keep.txt ", "\\\\?\\C:\\data\\keep.txt", "\\data\\keep.txt", FileError::Link},
         // A program that may not write under Program Files is handed a copy.
         {"C:\\Program Files\\App\\settings.ini",
+         "\\\\?\\C:\\Users\\ann\\AppData\\Local\\VirtualStore\\Program Files\\App\\settings.ini",
          "\\Users\\ann\\AppData\\Local\\VirtualStore\\Program Files\\App\\settings.ini",
          FileError::Redirected},
         // A file chosen inside the store itself is just a file.
         {"C:\\Users\\ann\\AppData\\Local\\VirtualStore\\x.ini",
+         "\\\\?\\C:\\Users\\ann\\AppData\\Local\\VirtualStore\\x.ini",
          "\\Users\\ann\\AppData\\Local\\VirtualStore\\x.ini", FileError::None},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(compareOpenedPath(c.chosen, c.opened), c.expected) << c.chosen;
+        EXPECT_EQ(compareOpenedPath(c.chosen, c.openedWithDosVolume, c.openedWithoutVolume), c.expected)
+            << c.chosen << " opened as " << c.openedWithDosVolume;
 }
 
 TEST(WindowsRules, FilesNtfsKeepOutOfPlaceAreRefused)

@@ -44,35 +44,36 @@ constexpr DWORD kPathCapacity = 32768;
 
 using FinalPathNameFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
 
+// The path of the file the handle reached, in the given form; empty if the
+// system cannot give it.
+std::string finalPath(FinalPathNameFunction finalPathName, HANDLE handle, DWORD form)
+{
+    std::string path(kPathCapacity, '\0');
+    const DWORD length = finalPathName(handle, &path[0], kPathCapacity, form);
+    path.resize(length < kPathCapacity ? length : 0);
+    return path;
+}
+
 // Whether the handle reached the very file the path names, not a link's
 // target nor the private copy Windows gives a program that may not write a
 // protected file. The call that tells is looked up when needed: systems
 // without it have neither links to files nor such copies.
-FileError confirmOpened(const char* path, HANDLE handle, DWORD volumeSerial)
+FileError confirmOpened(const char* path, HANDLE handle)
 {
     const auto finalPathName = reinterpret_cast<FinalPathNameFunction>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
     if (!finalPathName)
         return FileError::None;
-    char root[MAX_PATH];
-    DWORD serial = 0;
-    if (!GetVolumePathNameA(path, root, sizeof root)
-        || !GetVolumeInformationA(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
+    const std::string withoutVolume = finalPath(finalPathName, handle, VOLUME_NAME_NONE);
+    if (withoutVolume.empty())
         return classify(GetLastError());
-    if (serial != volumeSerial)
-        return FileError::Link;
-    std::string opened(kPathCapacity, '\0');
-    const DWORD openedLength = finalPathName(handle, &opened[0], kPathCapacity, VOLUME_NAME_NONE);
-    if (openedLength == 0 || openedLength >= kPathCapacity)
-        return classify(GetLastError());
-    opened.resize(openedLength);
     // The chosen path in its long form, as the opened one is given.
     std::string chosen(kPathCapacity, '\0');
     const DWORD chosenLength = GetLongPathNameA(path, &chosen[0], kPathCapacity);
     if (chosenLength == 0 || chosenLength >= kPathCapacity)
         return classify(GetLastError());
     chosen.resize(chosenLength);
-    return compareOpenedPath(chosen, opened);
+    return compareOpenedPath(chosen, finalPath(finalPathName, handle, VOLUME_NAME_DOS), withoutVolume);
 }
 
 int openForUpdate(const char* path)
@@ -97,7 +98,7 @@ int openForUpdate(const char* path)
     else if (GetFileType(handle) != FILE_TYPE_DISK)
         refused = FileError::NotAFile;
     else if ((refused = refusalForAttributes(info.dwFileAttributes)) == FileError::None)
-        refused = confirmOpened(path, handle, info.dwVolumeSerialNumber);
+        refused = confirmOpened(path, handle);
     if (refused == FileError::None)
         return fd;
     _close(fd);

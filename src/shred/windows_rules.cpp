@@ -42,6 +42,16 @@ std::string withoutVolume(const std::string& path)
     return path;
 }
 
+// "\\?\C:\dir" gives "C:\dir", and "\\?\UNC\server\share" "\\server\share".
+std::string withoutLongPathPrefix(const std::string& path)
+{
+    if (path.compare(0, 8, "\\\\?\\UNC\\") == 0)
+        return "\\" + path.substr(7);
+    if (path.compare(0, 4, "\\\\?\\") == 0)
+        return path.substr(4);
+    return path;
+}
+
 // The system's attribute bits, as Windows defines them.
 constexpr std::uint32_t kReadOnly = 0x1;
 constexpr std::uint32_t kDirectory = 0x10;
@@ -85,9 +95,11 @@ bool reachesExactlyWhatItNames(const std::string& path)
     return true;
 }
 
-FileError compareOpenedPath(const std::string& chosen, const std::string& openedWithoutVolume)
+FileError compareOpenedPath(const std::string& chosen, const std::string& openedWithDosVolume,
+                            const std::string& openedWithoutVolume)
 {
-    if (equalIgnoringAsciiCase(withoutVolume(chosen), openedWithoutVolume))
+    if (equalIgnoringAsciiCase(chosen, withoutLongPathPrefix(openedWithDosVolume))
+        || equalIgnoringAsciiCase(withoutVolume(chosen), openedWithoutVolume))
         return FileError::None;
     // Windows keeps a program's private copies of protected files here.
     if (containsIgnoringAsciiCase(openedWithoutVolume, "\\VirtualStore\\")

@@ -16,11 +16,16 @@
 bool reachesExactlyWhatItNames(const std::string& path);
 
 // Compares a chosen full path ("C:\dir\file" or "\\server\share\dir\file")
-// with the path, without its volume ("\dir\file"), of the file the system
-// actually opened for it, ignoring the case of ASCII letters.
+// with the path of the file the system actually opened for it, as the
+// system gives it both with its volume's DOS name ("\\?\C:\dir\file",
+// "\\?\UNC\server\share\dir\file"; empty if it has none) and without its
+// volume ("\dir\file"), ignoring the case of ASCII letters. Either one
+// naming the chosen path will do: a mapped drive's files have their share's
+// DOS name, and a folder that is a mount point starts a volume of its own.
 // None: the same file. Redirected: the system opened the user's private copy
 // of a protected file instead. Link: it reached another file.
-FileError compareOpenedPath(const std::string& chosen, const std::string& openedWithoutVolume);
+FileError compareOpenedPath(const std::string& chosen, const std::string& openedWithDosVolume,
+                            const std::string& openedWithoutVolume);
 
 // Why a file with these attributes (as the system reports them for an open
 // handle) cannot be destroyed by overwriting it in place, or None. NTFS
