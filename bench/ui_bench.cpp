@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr std::size_t kFileSize = 200 * 1000;
+constexpr std::size_t kFileSize = 120 * 1000;
 constexpr int kPasses = 3;
 constexpr double kRequiredRatio = 0.9;
 const std::string kAbcStored("\x60\xA0\xE0\x20", 4);
