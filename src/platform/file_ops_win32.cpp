@@ -1,6 +1,7 @@
 // File operations on Windows, through the runtime library's low-level calls.
 #include "shred/file_ops.h"
 
+#include "platform/optional_call_win32.h"
 #include "shred/windows_rules.h"
 
 #include <windows.h>
@@ -56,12 +57,12 @@ std::string finalPath(FinalPathNameFunction finalPathName, HANDLE handle, DWORD 
 
 // Whether the handle reached the very file the path names, not a link's
 // target nor the private copy Windows gives a program that may not write a
-// protected file. The call that tells is looked up when needed: systems
-// without it have neither links to files nor such copies.
+// protected file. Systems without the call that tells have neither links
+// to files nor such copies.
 FileError confirmOpened(const char* path, HANDLE handle)
 {
-    const auto finalPathName = reinterpret_cast<FinalPathNameFunction>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+    const auto finalPathName =
+        optionalCall<FinalPathNameFunction>("kernel32.dll", "GetFinalPathNameByHandleA");
     if (!finalPathName)
         return FileError::None;
     const std::string withoutVolume = finalPath(finalPathName, handle, VOLUME_NAME_NONE);

@@ -57,17 +57,17 @@ StoreRead readValue(char* buffer, std::size_t capacity, std::size_t* length, lon
     }
     value.resize(size / sizeof(wchar_t));
     std::string bytes;
-    for (wchar_t character : value) {
-        if (!appendStoredCharacter(character, &bytes))
-            return StoreRead::ValueUnreadable;
+    const bool readable =
+        std::all_of(value.begin(), value.end(),
+                    [&](wchar_t character) { return appendStoredCharacter(character, &bytes); })
+        && bytes.size() <= capacity;
+    if (readable) {
+        std::copy(bytes.begin(), bytes.end(), buffer);
+        *length = bytes.size();
     }
-    if (bytes.size() > capacity)
-        return StoreRead::ValueUnreadable;
-    std::copy(bytes.begin(), bytes.end(), buffer);
-    *length = bytes.size();
     wipe(bytes);
     wipe(&value[0], value.size() * sizeof(wchar_t));
-    return StoreRead::Read;
+    return readable ? StoreRead::Read : StoreRead::ValueUnreadable;
 }
 
 bool writeValue(const char* bytes, std::size_t length, long* error)

@@ -3,6 +3,7 @@
 #include "about/about_window.h"
 #include "password/lock_windows.h"
 #include "platform/file_dialog_win32.h"
+#include "platform/optional_call_win32.h"
 #include "platform/system_error_win32.h"
 #include "shell/window.h"
 
@@ -112,40 +113,35 @@ void resetProgress(const char* text)
     SendMessageA(controls[kProgressBar], PBM_SETPOS, 0, 0);
 }
 
-// The reason Windows shows for a log-off or shutdown held up by a file
-// being overwritten. The calls are looked up when needed, so the program
-// still starts on systems that lack them.
-void blockShutdown(bool block)
+// Keeps Windows from ending the session while a file is being overwritten,
+// with the reason it shows; systems without these calls do without.
+void blockShutdown()
 {
-    const HMODULE user = GetModuleHandleA("user32.dll");
-    if (block) {
-        using Create = BOOL(WINAPI*)(HWND, LPCWSTR);
-        const auto create = reinterpret_cast<Create>(
-            reinterpret_cast<void*>(GetProcAddress(user, "ShutdownBlockReasonCreate")));
-        if (create)
-            create(mainWindow, L"Brisvane is overwriting a file. Stopping now would leave it "
-                               L"half overwritten and not deleted.");
-    } else {
-        using Destroy = BOOL(WINAPI*)(HWND);
-        const auto destroy = reinterpret_cast<Destroy>(
-            reinterpret_cast<void*>(GetProcAddress(user, "ShutdownBlockReasonDestroy")));
-        if (destroy)
-            destroy(mainWindow);
-    }
+    using Create = BOOL(WINAPI*)(HWND, LPCWSTR);
+    if (const auto create = optionalCall<Create>("user32.dll", "ShutdownBlockReasonCreate"))
+        create(mainWindow, L"Brisvane is overwriting a file. Stopping now would leave it half "
+                           L"overwritten and not deleted.");
+}
+
+void allowShutdown()
+{
+    using Destroy = BOOL(WINAPI*)(HWND);
+    if (const auto destroy = optionalCall<Destroy>("user32.dll", "ShutdownBlockReasonDestroy"))
+        destroy(mainWindow);
 }
 
 void busyOn()
 {
     ShowWindow(controls[kDeleteNowButton], SW_HIDE);
     busy = true;
-    blockShutdown(true);
+    blockShutdown();
 }
 
 void busyOff()
 {
     ShowWindow(controls[kDeleteNowButton], SW_SHOW);
     busy = false;
-    blockShutdown(false);
+    allowShutdown();
 }
 
 Choice chooseFilesOverMainWindow(std::vector<ChosenFile>* files)

@@ -10,15 +10,12 @@ int filesInProgress = 0;
 
 struct FileInProgress {
     const RunDisplay& display;
-    bool started;
 };
 
 void started(void* context)
 {
-    FileInProgress* file = static_cast<FileInProgress*>(context);
-    file->started = true;
     if (filesInProgress++ == 0)
-        file->display.busyOn();
+        static_cast<FileInProgress*>(context)->display.busyOn();
 }
 
 void progress(void* context, int percent)
@@ -119,14 +116,14 @@ void runDeletion(const RunDisplay& display, const FileOps& files)
 
     std::string named;
     std::size_t notDestroyed = 0;
-    FileInProgress file{display, false};
+    FileInProgress file{display};
     const ShredObserver observer{&file, started, progress, pump};
     for (const ChosenFile& chosenFile : chosen) {
         display.setPath(chosenFile.path.c_str());
-        file.started = false;
         const ShredResult result = destroy(chosenFile, observer, files);
         display.resetProgress(" 0 % complete");
-        if (file.started && --filesInProgress == 0)
+        // shredFile calls started() for every file it is given.
+        if (chosenFile.exact && --filesInProgress == 0)
             display.busyOff();
         display.setStatus("");
         display.setPath("");
