@@ -26,6 +26,7 @@ struct FakeFile {
     std::int64_t size = 0;
     Fault fault = Fault::None;
     FileError error = FileError::Other;     // what lastError() says after the fault
+    FileDetail detail;
     int removeAttempts = 0;
 };
 
@@ -39,15 +40,15 @@ struct Disk {
     std::map<std::string, FakeFile> files;
     std::map<int, OpenFile> open;
     int nextDescriptor = 3;
-    FileError lastError = FileError::None;
+    FileFailure lastError;
     Paths removed;      // in the order they went
 };
 
 Disk disk;
 
-int fail(FileError error)
+int fail(FileError error, const FileDetail& detail = {})
 {
-    disk.lastError = error;
+    disk.lastError = {error, detail};
     return -1;
 }
 
@@ -66,13 +67,20 @@ FakeFile& fileOf(const OpenFile& open)
     return disk.files.at(open.path);
 }
 
-int fakeOpen(const char* path)
+// Each file is known by its path, for the delete to check.
+FileIdentity identityOf(const std::string& path)
+{
+    return {1, std::hash<std::string>()(path)};
+}
+
+int fakeOpen(const char* path, FileIdentity* opened)
 {
     const auto found = disk.files.find(path);
     if (found == disk.files.end())
         return fail(FileError::Missing);
     if (found->second.fault == Fault::Open)
-        return fail(found->second.error);
+        return fail(found->second.error, found->second.detail);
+    *opened = identityOf(path);
     const int fd = disk.nextDescriptor++;
     disk.open[fd] = OpenFile{path, 0};
     return fd;
@@ -143,8 +151,9 @@ int fakeClose(int fd)
     return 0;
 }
 
-int fakeRemove(const char* path)
+int fakeRemove(const char* path, const FileIdentity& opened)
 {
+    EXPECT_TRUE(opened == identityOf(path)) << path << " is not the file opened";
     for (const auto& [fd, open] : disk.open) {
         if (open.path == path)
             ADD_FAILURE() << path << " removed while still open as " << fd;
@@ -160,7 +169,7 @@ int fakeRemove(const char* path)
     return 0;
 }
 
-FileError fakeLastError()
+FileFailure fakeLastError()
 {
     return disk.lastError;
 }
@@ -409,7 +418,16 @@ TEST_F(DeletionRun, NamesEveryFileNotDestroyedWithItsReasonInOneMessageAtTheEnd)
         {"folder", Fault::Open, FileError::NotAFile, "not a file"},
         {"trailing-dot.", Fault::Open, FileError::InexactName, "rename it"},
         {"link.dat", Fault::Open, FileError::Link, "link to another file"},
-        {"protected.dat", Fault::Open, FileError::Redirected, "run Brisvane as administrator"},
+        {"protected.dat", Fault::Open, FileError::Protected, "run Brisvane as administrator"},
+        {"denied.dat", Fault::Open, FileError::AccessDenied, "Windows refused access"},
+        {"write-protected.dat", Fault::Open, FileError::WriteProtected, "disk is write-protected"},
+        {"online-only.dat", Fault::Open, FileError::OnlineOnly, "delete it through its service"},
+        {"deduplicated.dat", Fault::Open, FileError::Deduplicated, "shared store"},
+        {"wof.dat", Fault::Open, FileError::SystemCompressed, "compressed in a stream of its own"},
+        {"refs.dat", Fault::Open, FileError::IntegrityStream, "integrity stream"},
+        {"swapped-at-open.dat", Fault::Open, FileError::Replaced, "took its place"},
+        {"swapped-meanwhile.dat", Fault::Remove, FileError::Replaced,
+         "another file was put in its place meanwhile; that file was left alone"},
         {"no-size.dat", Fault::Length, FileError::Other, "size could not be read"},
         {"bad-sector.dat", Fault::Write, FileError::Other, "fully overwritten"},
         {"no-flush.dat", Fault::Commit, FileError::Other, "forced to the device"},
@@ -459,6 +477,36 @@ TEST_F(DeletionRun, NamesEveryFileNotDestroyedWithItsReasonInOneMessageAtTheEnd)
         EXPECT_EQ(count(screen.log, "busyOn"), chosen.size());
         EXPECT_EQ(count(screen.log, "busyOff"), chosen.size());
     }
+}
+
+TEST_F(DeletionRun, ReasonsSayWhatOnlyTheFileCanTell)
+{
+    struct Case {
+        const char* path;
+        FileError error;
+        FileDetail detail;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"twice.dat", FileError::OtherNames, {1, {"D:\\backup\\twice.dat"}},
+         "it has 1 other name (D:\\backup\\twice.dat), and overwriting it would turn that name to "
+         "zeros too, so it was left untouched."},
+        {"thrice.dat", FileError::OtherNames, {2, {}},
+         "it has 2 other names, and overwriting it would turn them to zeros too, so it was left untouched."},
+        {"odd.dat", FileError::UnknownReparse, {0x8000001Bu, {}},
+         "it is a reparse point of a kind Brisvane does not know (tag 0x8000001B), so it was left untouched."},
+    };
+    Paths chosen;
+    for (const Case& c : cases) {
+        addFile(c.path, 3, Fault::Open, c.error);
+        disk.files.at(c.path).detail = c.detail;
+        chosen.push_back(c.path);
+    }
+    answer(Choice::Chosen, chosen);
+    run();
+    ASSERT_EQ(screen.messages.size(), 1u);
+    for (const Case& c : cases)
+        EXPECT_EQ(reasonGiven(screen.messages[0], c.path), std::string("    ") + c.reason) << screen.messages[0];
 }
 
 TEST_F(DeletionRun, NameWithoutAnExactFormIsNamedButNeverOpened)

@@ -10,6 +10,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -42,24 +45,119 @@ ShredResult shred(const std::string& path, Progress& progress)
 
 using ShredRealFile = RealFilesTest;
 
+// The file held open by another reader from before the shred, which lets
+// every other program read, write and delete it: what the shred left on
+// the device shows through it once the name is gone, at the same size.
+class Reader {
+public:
+    explicit Reader(const std::string& path)
+    {
+#ifdef _WIN32
+        handle_ = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(handle_, INVALID_HANDLE_VALUE);
+#else
+        fd_ = open(path.c_str(), O_RDONLY);
+        EXPECT_GE(fd_, 0);
+#endif
+    }
+    ~Reader()
+    {
+#ifdef _WIN32
+        CloseHandle(handle_);
+#else
+        close(fd_);
+#endif
+    }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    std::string all()
+    {
+        std::string data(1 << 16, '\0');
+#ifdef _WIN32
+        SetFilePointer(handle_, 0, nullptr, FILE_BEGIN);
+        DWORD count = 0;
+        ReadFile(handle_, &data[0], static_cast<DWORD>(data.size()), &count, nullptr);
+#else
+        const ssize_t count = pread(fd_, &data[0], data.size(), 0);
+#endif
+        data.resize(count > 0 ? static_cast<std::size_t>(count) : 0);
+        return data;
+    }
+
+private:
+#ifdef _WIN32
+    HANDLE handle_;
+#else
+    int fd_;
+#endif
+};
+
 TEST_F(ShredRealFile, OverwritesInPlaceWithZerosThenDeletes)
 {
-    // The hard link keeps the file's data reachable once its name is gone:
-    // it shows what the shred left on the device, at the same size.
     const std::string path = makeFile("victim.txt", 3000);
-    const std::string link = (folder / "link.txt").string();
-    std::filesystem::create_hard_link(path, link);
-
     Progress progress;
-    const ShredResult result = shred(path, progress);
-    EXPECT_EQ(result.outcome, ShredOutcome::Destroyed);
-    EXPECT_EQ(result.error, FileError::None);
+    {
+        Reader reader(path);
+        const ShredResult result = shred(path, progress);
+        EXPECT_EQ(result.outcome, ShredOutcome::Destroyed);
+        EXPECT_EQ(result.error, FileError::None);
+        EXPECT_EQ(reader.all(), std::string(3000, '\0'));
+    }
+    // Windows keeps a name that is deleted while held until it is closed.
     EXPECT_FALSE(exists(path));
-    EXPECT_EQ(contents(link), std::string(3000, '\0'));
     EXPECT_EQ(progress.started, 1);
     EXPECT_EQ(progress.pumps, 3000 + 1) << "one before each byte, one for the block read back";
     EXPECT_EQ(progress.lastPercent, 99);
 }
+
+// Overwriting it would zero the other name too, which nobody chose.
+TEST_F(ShredRealFile, FileWithAnotherNameIsKeptAndBothNamesKeepTheirBytes)
+{
+    const std::string path = makeFile("chosen.txt", 300);
+    const std::string before = contents(path);
+    std::filesystem::create_directories(folder / "other");
+    const std::string other = (folder / "other" / "same.txt").string();
+    std::filesystem::create_hard_link(path, other);
+
+    Progress progress;
+    const ShredResult result = shred(path, progress);
+    EXPECT_EQ(result.outcome, ShredOutcome::NotOpened);
+    EXPECT_EQ(result.error, FileError::OtherNames);
+    EXPECT_EQ(result.detail.number, 1u);
+    EXPECT_EQ(contents(path), before);
+    EXPECT_EQ(contents(other), before);
+    EXPECT_EQ(progress.pumps, 0);
+}
+
+#ifndef _WIN32
+// As an editor's save or a sync client does, the name is given to a new
+// file while the old one is overwritten. Windows refuses such a rename
+// while the file is held, so on Windows the program's tests do this from
+// outside.
+TEST_F(ShredRealFile, FilePutInItsPlaceDuringTheOverwriteIsLeftAlone)
+{
+    const std::string path = makeFile("saved.txt", 200);
+    const std::string fresh = makeFile("saved.txt.new", 50);
+    const std::string freshBytes = contents(fresh);
+    Reader old(path);
+    struct Swap {
+        Progress progress;
+        std::string from, to;
+    } swap{{}, fresh, path};
+    const auto pump = [](void* context) {
+        Swap& s = *static_cast<Swap*>(context);
+        if (++s.progress.pumps == 100)
+            std::filesystem::rename(s.from, s.to);
+    };
+    const ShredResult result = shredFile(path.c_str(), ShredObserver{&swap, onStarted, onProgress, pump});
+    EXPECT_EQ(result.outcome, ShredOutcome::DeleteFailed);
+    EXPECT_EQ(result.error, FileError::Replaced);
+    EXPECT_EQ(contents(path), freshBytes) << "the file put in its place was touched";
+    EXPECT_EQ(old.all(), std::string(200, '\0')) << "the file chosen was not overwritten";
+}
+#endif
 
 TEST_F(ShredRealFile, EmptyFileIsDeleted)
 {

@@ -65,12 +65,16 @@ void checkDescriptor(int fd)
         ADD_FAILURE() << "operation on a descriptor that is not open: " << fd;
 }
 
-int fakeOpen(const char*)
+// The identity the open reports, which the delete must be handed back.
+const FileIdentity kOpened{0x1234, 0x5678};
+
+int fakeOpen(const char*, FileIdentity* opened)
 {
     record("open");
     if (failsNow())
         return -1;
     file->open = true;
+    *opened = kOpened;
     return kDescriptor;
 }
 
@@ -148,21 +152,22 @@ int fakeClose(int fd)
     return failsNow() ? -1 : 0;
 }
 
-int fakeRemove(const char* path)
+int fakeRemove(const char* path, const FileIdentity& opened)
 {
     record("remove");
     if (file->open)
         ADD_FAILURE() << "removed while still open";
     EXPECT_STREQ(path, "victim.dat");
+    EXPECT_TRUE(opened == kOpened) << "the delete is not told which file was opened";
     if (failsNow())
         return -1;
     file->removed = true;
     return 0;
 }
 
-FileError fakeLastError()
+FileFailure fakeLastError()
 {
-    return FileError::InUse;
+    return {FileError::InUse, {}};
 }
 
 const FileOps fakeOps = {fakeOpen,        fakeLength, fakeWrite,  fakeCommit, fakeSeekToStart,

@@ -6,20 +6,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace {
 
-FileError lastFailure = FileError::None;
+FileFailure lastFailure;
 
-int fail(FileError why)
+int fail(FileError why, FileDetail detail = {})
 {
-    lastFailure = why;
+    lastFailure = {why, std::move(detail)};
     return -1;
 }
 
 FileError classify(int error)
 {
     switch (error) {
-    case EACCES: case EPERM: case EROFS: return FileError::ReadOnly;
+    case EACCES: case EPERM: return FileError::AccessDenied;
+    case EROFS: return FileError::WriteProtected;
     case EBUSY: case ETXTBSY: return FileError::InUse;
     case ENOENT: case ENOTDIR: return FileError::Missing;
     case ENAMETOOLONG: return FileError::PathTooLong;
@@ -29,12 +32,27 @@ FileError classify(int error)
     }
 }
 
-int openForUpdate(const char* path)
+FileIdentity identityOf(const struct stat& info)
+{
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+bool nobodyMayWrite(const struct stat& info)
+{
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+int openForUpdate(const char* path, FileIdentity* opened)
 {
     // A link is not followed: it names another file than itself.
     const int fd = open(path, O_RDWR | O_NOCTTY | O_NOFOLLOW);
-    if (fd < 0)
-        return fail(classify(errno));
+    if (fd < 0) {
+        const int error = errno;
+        struct stat info;
+        if (error == EACCES && lstat(path, &info) == 0 && nobodyMayWrite(info))
+            return fail(FileError::ReadOnly);
+        return fail(classify(error));
+    }
     // Root may open any file for writing, so the permission bits are checked
     // here: a file nobody may write is left as it is.
     struct stat info;
@@ -43,10 +61,16 @@ int openForUpdate(const char* path)
         refused = classify(errno);
     else if (!S_ISREG(info.st_mode))
         refused = FileError::NotAFile;
-    else if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    else if (nobodyMayWrite(info))
         refused = FileError::ReadOnly;
-    if (refused == FileError::None)
+    if (refused == FileError::None && info.st_nlink > 1) {
+        ::close(fd);
+        return fail(FileError::OtherNames, FileDetail{static_cast<std::uint32_t>(info.st_nlink - 1), {}});
+    }
+    if (refused == FileError::None) {
+        *opened = identityOf(info);
         return fd;
+    }
     ::close(fd);
     return fail(refused);
 }
@@ -92,12 +116,18 @@ int closeFile(int fd)
     return ::close(fd) == 0 ? 0 : fail(classify(errno));
 }
 
-int removeFile(const char* path)
+// POSIX deletes only by name: the name must still lead to the file opened.
+int removeFile(const char* path, const FileIdentity& opened)
 {
+    struct stat info;
+    if (lstat(path, &info) != 0)
+        return fail(classify(errno));
+    if (!(identityOf(info) == opened))
+        return fail(FileError::Replaced);
     return unlink(path) == 0 ? 0 : fail(classify(errno));
 }
 
-FileError lastError()
+FileFailure lastError()
 {
     return lastFailure;
 }

@@ -1,7 +1,10 @@
-// File operations on Windows, through the runtime library's low-level calls.
+// File operations on Windows: the descriptor calls through the runtime
+// library's low-level calls, the decisions of opening and deleting over the
+// system's calls below.
 #include "shred/file_ops.h"
 
 #include "platform/optional_call_win32.h"
+#include "shred/windows_open.h"
 #include "shred/windows_rules.h"
 
 #include <windows.h>
@@ -13,97 +16,280 @@
 
 namespace {
 
-FileError lastFailure = FileError::None;
+// ---------------------------------------------------------------------------
+// The system's calls, as the decisions ask for them.
 
-int fail(FileError why)
+bool describe(HANDLE handle, FileDescription* found, std::uint32_t* error)
 {
-    lastFailure = why;
-    return -1;
-}
-
-FileError classify(unsigned long error)
-{
-    switch (error) {
-    case ERROR_ACCESS_DENIED: case ERROR_WRITE_PROTECT: return FileError::ReadOnly;
-    case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION: return FileError::InUse;
-    case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH: return FileError::Missing;
-    case ERROR_FILENAME_EXCED_RANGE: case ERROR_BUFFER_OVERFLOW: return FileError::PathTooLong;
-    case ERROR_DIRECTORY: return FileError::NotAFile;
-    default: return FileError::Other;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle, &info)) {
+        *error = GetLastError();
+        return false;
     }
+    found->attributes = info.dwFileAttributes;
+    found->links = info.nNumberOfLinks;
+    found->onDisk = GetFileType(handle) == FILE_TYPE_DISK;
+    found->identity = {info.dwVolumeSerialNumber,
+                       (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    found->reparseTag = 0;
+    // The tag came with Vista; before it, the kind of a reparse point stays unknown.
+    using InformationEx = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    const auto informationEx = optionalCall<InformationEx>("kernel32.dll", "GetFileInformationByHandleEx");
+    FILE_ATTRIBUTE_TAG_INFO tag;
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && informationEx
+        && informationEx(handle, FileAttributeTagInfo, &tag, sizeof tag))
+        found->reparseTag = tag.ReparseTag;
+    return true;
 }
 
-// The runtime keeps the system's code of its last failure beside errno.
-int failFromRuntime()
+// The name itself, opened for its attributes: no link is followed, no cloud
+// file is fetched, and a folder opens too, to be told apart.
+HANDLE openName(const char* path, DWORD access, DWORD share, std::uint32_t* error)
 {
-    return fail(classify(_doserrno));
+    const HANDLE handle = CreateFileA(path, access, share, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        *error = GetLastError();
+    return handle;
+}
+
+bool describeName(const char* path, FileDescription* found, std::uint32_t* error)
+{
+    const HANDLE handle =
+        openName(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, error);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    const bool described = describe(handle, found, error);
+    CloseHandle(handle);
+    return described;
+}
+
+int openDescriptor(const char* path, std::uint32_t* error)
+{
+    const int fd = _open(path, _O_RDWR | _O_BINARY);
+    if (fd < 0)
+        *error = _doserrno;     // the system's code, kept by the runtime beside errno
+    return fd;
+}
+
+HANDLE handleOf(int fd)
+{
+    return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+}
+
+bool describeDescriptor(int fd, FileDescription* found, std::uint32_t* error)
+{
+    return describe(handleOf(fd), found, error);
+}
+
+int closeDescriptor(int fd)
+{
+    return _close(fd);
+}
+
+std::uint32_t finalPathOfHandle(HANDLE handle, std::uint32_t form, char* buffer, std::uint32_t capacity,
+                                std::uint32_t* error)
+{
+    using FinalPathName = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+    const auto finalPathName = optionalCall<FinalPathName>("kernel32.dll", "GetFinalPathNameByHandleA");
+    if (!finalPathName) {
+        *error = ERROR_CALL_NOT_IMPLEMENTED;
+        return 0;
+    }
+    const DWORD count = finalPathName(handle, buffer, capacity, form);
+    if (count == 0)
+        *error = GetLastError();
+    return count;
+}
+
+std::uint32_t finalPathOfDescriptor(int fd, std::uint32_t form, char* buffer, std::uint32_t capacity,
+                                    std::uint32_t* error)
+{
+    return finalPathOfHandle(handleOf(fd), form, buffer, capacity, error);
+}
+
+std::uint32_t finalPathOfFolder(const char* folder, std::uint32_t form, char* buffer, std::uint32_t capacity,
+                                std::uint32_t* error)
+{
+    const HANDLE handle =
+        CreateFileA(folder, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        *error = GetLastError();
+        return 0;
+    }
+    const std::uint32_t count = finalPathOfHandle(handle, form, buffer, capacity, error);
+    CloseHandle(handle);
+    return count;
 }
 
 // Room for any path the system hands back, long ones included.
 constexpr DWORD kPathCapacity = 32768;
 
-using FinalPathNameFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
-
-// The path of the file the handle reached, in the given form; empty if the
-// system cannot give it.
-std::string finalPath(FinalPathNameFunction finalPathName, HANDLE handle, DWORD form)
+std::string pathFrom(DWORD (*call)(const char*, char*, DWORD), const char* path)
 {
-    std::string path(kPathCapacity, '\0');
-    const DWORD length = finalPathName(handle, &path[0], kPathCapacity, form);
-    path.resize(length < kPathCapacity ? length : 0);
-    return path;
+    std::string answer(kPathCapacity, '\0');
+    const DWORD count = call(path, &answer[0], kPathCapacity);
+    answer.resize(count < kPathCapacity ? count : 0);
+    return answer;
 }
 
-// Whether the handle reached the very file the path names, not a link's
-// target nor the private copy Windows gives a program that may not write a
-// protected file. Systems without the call that tells have neither links
-// to files nor such copies.
-FileError confirmOpened(const char* path, HANDLE handle)
+DWORD fullPath(const char* path, char* buffer, DWORD capacity)
 {
-    const auto finalPathName =
-        optionalCall<FinalPathNameFunction>("kernel32.dll", "GetFinalPathNameByHandleA");
-    if (!finalPathName)
-        return FileError::None;
-    const std::string withoutVolume = finalPath(finalPathName, handle, VOLUME_NAME_NONE);
-    if (withoutVolume.empty())
-        return classify(GetLastError());
-    // The chosen path in its long form, as the opened one is given.
-    std::string chosen(kPathCapacity, '\0');
-    const DWORD chosenLength = GetLongPathNameA(path, &chosen[0], kPathCapacity);
-    if (chosenLength == 0 || chosenLength >= kPathCapacity)
-        return classify(GetLastError());
-    chosen.resize(chosenLength);
-    return compareOpenedPath(chosen, finalPath(finalPathName, handle, VOLUME_NAME_DOS), withoutVolume);
+    return GetFullPathNameA(path, capacity, buffer, nullptr);
 }
 
-int openForUpdate(const char* path)
+DWORD longPath(const char* path, char* buffer, DWORD capacity)
 {
-    if (!reachesExactlyWhatItNames(path))
-        return fail(FileError::InexactName);
-    // Asked of the name itself: a link is not followed to learn this.
-    const DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        return fail(FileError::Link);
-    const int fd = _open(path, _O_RDWR | _O_BINARY);
-    if (fd < 0)
-        return failFromRuntime();
-    // Some systems (Wine as root among them) open read-only files for
-    // writing: the attributes are checked here so that such a file is kept,
-    // as is one that overwriting in place cannot reach.
-    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
-    BY_HANDLE_FILE_INFORMATION info;
-    FileError refused = FileError::None;
-    if (!GetFileInformationByHandle(handle, &info))
-        refused = classify(GetLastError());
-    else if (GetFileType(handle) != FILE_TYPE_DISK)
-        refused = FileError::NotAFile;
-    else if ((refused = refusalForAttributes(info.dwFileAttributes)) == FileError::None)
-        refused = confirmOpened(path, handle);
-    if (refused == FileError::None)
-        return fd;
-    _close(fd);
-    return fail(refused);
+    return GetLongPathNameA(path, buffer, capacity);
+}
+
+std::string fullPathName(const char* path)
+{
+    return pathFrom(fullPath, path);
+}
+
+std::string longPathName(const char* path)
+{
+    return pathFrom(longPath, path);
+}
+
+std::wstring wide(const char* text)
+{
+    std::wstring result(MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, &result[0], static_cast<int>(result.size()));
+    result.resize(result.empty() ? 0 : result.size() - 1);
+    return result;
+}
+
+std::string ansi(const std::wstring& text)
+{
+    std::string result(WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &result[0], static_cast<int>(result.size()), nullptr,
+                        nullptr);
+    result.resize(result.empty() ? 0 : result.size() - 1);
+    return result;
+}
+
+// The names come within the volume ("\dir\b.txt"); the volume's own path
+// ("C:\", "\\server\share\") goes before them.
+std::vector<std::string> namesOf(const char* path)
+{
+    using FindFirstFileName = HANDLE(WINAPI*)(LPCWSTR, DWORD, LPDWORD, PWSTR);
+    using FindNextFileName = BOOL(WINAPI*)(HANDLE, LPDWORD, PWSTR);
+    const auto findFirst = optionalCall<FindFirstFileName>("kernel32.dll", "FindFirstFileNameW");
+    const auto findNext = optionalCall<FindNextFileName>("kernel32.dll", "FindNextFileNameW");
+    std::vector<std::string> names;
+    const std::wstring widePath = wide(path);
+    std::wstring volume(kPathCapacity, L'\0');
+    if (!findFirst || !findNext || !GetVolumePathNameW(widePath.c_str(), &volume[0], kPathCapacity))
+        return names;
+    volume.resize(volume.find(L'\0'));
+    if (!volume.empty() && volume.back() == L'\\')
+        volume.pop_back();
+    std::wstring name(kPathCapacity, L'\0');
+    DWORD length = kPathCapacity;
+    const HANDLE search = findFirst(widePath.c_str(), 0, &length, &name[0]);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        names.push_back(ansi(volume + name.c_str()));
+        length = kPathCapacity;
+    } while (names.size() < 64 && findNext(search, &length, &name[0]));
+    FindClose(search);
+    return names;
+}
+
+// TokenVirtualizationEnabled came with Vista; before it the query fails,
+// and there is no virtualisation to switch.
+bool virtualizationOn()
+{
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    DWORD enabled = 0;
+    DWORD size = 0;
+    const bool known = GetTokenInformation(token, TokenVirtualizationEnabled, &enabled, sizeof enabled, &size);
+    CloseHandle(token);
+    return known && enabled != 0;
+}
+
+void setVirtualization(bool on)
+{
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_DEFAULT, &token))
+        return;
+    DWORD enabled = on ? 1 : 0;
+    SetTokenInformation(token, TokenVirtualizationEnabled, &enabled, sizeof enabled);
+    CloseHandle(token);
+}
+
+std::intptr_t openForDeletion(const char* path, FileDescription* found, std::uint32_t* error)
+{
+    const HANDLE handle = openName(path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, error);
+    if (handle == INVALID_HANDLE_VALUE)
+        return -1;
+    if (!describe(handle, found, error)) {
+        CloseHandle(handle);
+        return -1;
+    }
+    return reinterpret_cast<std::intptr_t>(handle);
+}
+
+// Through the handle, so that the file deleted is the one confirmed. Before
+// Vista there is only the delete by name.
+int deleteAndClose(std::intptr_t token, const char* path, std::uint32_t* error)
+{
+    const HANDLE handle = reinterpret_cast<HANDLE>(token);
+    using SetInformation = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    const auto setInformation = optionalCall<SetInformation>("kernel32.dll", "SetFileInformationByHandle");
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    bool deleted;
+    if (setInformation) {
+        deleted = setInformation(handle, FileDispositionInfo, &disposition, sizeof disposition);
+        if (!deleted)
+            *error = GetLastError();
+        CloseHandle(handle);
+    } else {
+        CloseHandle(handle);
+        deleted = DeleteFileA(path);
+        if (!deleted)
+            *error = GetLastError();
+    }
+    return deleted ? 0 : -1;
+}
+
+void closeDeletion(std::intptr_t token)
+{
+    CloseHandle(reinterpret_cast<HANDLE>(token));
+}
+
+const WindowsCalls systemCalls = {
+    describeName,     openDescriptor,  describeDescriptor, closeDescriptor,
+    finalPathOfDescriptor, finalPathOfFolder, fullPathName, longPathName,
+    namesOf,          virtualizationOn, setVirtualization, openForDeletion,
+    deleteAndClose,   closeDeletion,
+};
+
+// ---------------------------------------------------------------------------
+// The file operations.
+
+FileFailure lastFailure;
+
+int fail(FileError why)
+{
+    lastFailure = {why, {}};
+    return -1;
+}
+
+int failFromRuntime()
+{
+    return fail(fileErrorFor(_doserrno));
+}
+
+int openForUpdate(const char* path, FileIdentity* opened)
+{
+    return openChosenFile(systemCalls, path, opened, &lastFailure);
 }
 
 std::int64_t length(int fd)
@@ -139,12 +325,12 @@ int closeFile(int fd)
     return _close(fd) == 0 ? 0 : failFromRuntime();
 }
 
-int removeFile(const char* path)
+int removeFile(const char* path, const FileIdentity& opened)
 {
-    return DeleteFileA(path) ? 0 : fail(classify(GetLastError()));
+    return removeOpenedFile(systemCalls, path, opened, &lastFailure);
 }
 
-FileError lastError()
+FileFailure lastError()
 {
     return lastFailure;
 }

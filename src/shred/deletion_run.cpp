@@ -2,6 +2,8 @@
 
 #include "shred/shred.h"
 
+#include <cstdio>
+
 namespace {
 
 // Files being shredded right now: more than one when a run was started from
@@ -28,11 +30,37 @@ void pump(void* context)
     static_cast<FileInProgress*>(context)->display.pump();
 }
 
-const char* reasonNotOpened(FileError error)
+std::string hexadecimal(std::uint32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+    return text;
+}
+
+std::string reasonForOtherNames(const FileDetail& detail)
+{
+    const bool one = detail.number == 1;
+    std::string text = "it has " + std::to_string(detail.number) + (one ? " other name" : " other names");
+    if (!detail.names.empty()) {
+        text += " (";
+        for (std::size_t i = 0; i < detail.names.size(); ++i)
+            text += (i > 0 ? ", " : "") + detail.names[i];
+        text += ")";
+    }
+    return text + ", and overwriting it would turn " + (one ? "that name" : "them") +
+           " to zeros too, so it was left untouched";
+}
+
+std::string reasonNotOpened(FileError error, const FileDetail& detail)
 {
     switch (error) {
     case FileError::ReadOnly:
         return "could not be opened for writing: it is read-only";
+    case FileError::AccessDenied:
+        return "could not be opened for writing: Windows refused access to it (its permissions, or a "
+               "protection such as Controlled Folder Access)";
+    case FileError::WriteProtected:
+        return "could not be opened for writing: its disk is write-protected";
     case FileError::InUse:
         return "could not be opened for writing: another program is using it";
     case FileError::Missing:
@@ -54,11 +82,32 @@ const char* reasonNotOpened(FileError error)
     case FileError::Sparse:
         return "it is a sparse file, and Brisvane cannot overwrite it in place, so it was left "
                "untouched";
+    case FileError::IntegrityStream:
+        return "it has an integrity stream (ReFS), and Windows would write its zeros elsewhere on "
+               "the disk, so it was left untouched";
     case FileError::Link:
         return "it is a link to another file, so it was left untouched; choose the file itself";
-    case FileError::Redirected:
-        return "Windows gave Brisvane a private copy of this protected file instead of the file "
-               "itself, so it was left untouched; run Brisvane as administrator to shred it";
+    case FileError::Protected:
+        return "it is protected, and Windows would let Brisvane write only a private copy of it, so "
+               "it was left untouched; run Brisvane as administrator to shred it";
+    case FileError::OtherNames:
+        return reasonForOtherNames(detail);
+    case FileError::Replaced:
+        return "another file took its place while Brisvane opened it, so both were left untouched";
+    case FileError::OnlineOnly:
+        return "it is available online only: nothing of it is on this computer to overwrite, and "
+               "opening it would only download it, so it was left untouched; delete it through "
+               "its service";
+    case FileError::Deduplicated:
+        return "it is deduplicated: its data lies in the volume's shared store, which overwriting "
+               "in place does not reach, so it was left untouched";
+    case FileError::SystemCompressed:
+        return "Windows keeps it compressed in a stream of its own, which overwriting in place "
+               "does not reach, so it was left untouched";
+    case FileError::UnknownReparse:
+        return "it is a reparse point of a kind Brisvane does not know" +
+               (detail.number != 0 ? " (tag " + hexadecimal(detail.number) + ")" : std::string()) +
+               ", so it was left untouched";
     case FileError::None:
     case FileError::Other:
         break;
@@ -66,11 +115,11 @@ const char* reasonNotOpened(FileError error)
     return "could not be opened for writing";
 }
 
-const char* reason(const ShredResult& result)
+std::string reason(const ShredResult& result)
 {
     switch (result.outcome) {
     case ShredOutcome::NotOpened:
-        return reasonNotOpened(result.error);
+        return reasonNotOpened(result.error, result.detail);
     case ShredOutcome::SizeUnknown:
         return "its size could not be read, so it was left untouched";
     case ShredOutcome::WriteFailed:
@@ -83,6 +132,9 @@ const char* reason(const ShredResult& result)
     case ShredOutcome::NotVerified:
         return "it could not be read back to confirm the overwrite, so it was left in place";
     case ShredOutcome::DeleteFailed:
+        if (result.error == FileError::Replaced)
+            return "it was overwritten, but another file was put in its place meanwhile; that "
+                   "file was left alone, and nothing was deleted";
         return "it was overwritten, but could not be deleted";
     case ShredOutcome::Destroyed:
         break;

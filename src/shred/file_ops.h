@@ -3,31 +3,65 @@
 #define BRISVANE_SHRED_FILE_OPS_H
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // Why a file operation failed, in the terms the user is told.
 enum class FileError {
     None,
-    ReadOnly,       // marked read-only, or no right to write it
-    InUse,          // another program holds it without sharing write access
-    Missing,        // no such file or folder
+    ReadOnly,           // marked read-only
+    AccessDenied,       // the system refused access: permissions, or a protection
+    WriteProtected,     // on a disk that takes no writes
+    InUse,              // another program holds it without sharing write access
+    Missing,            // no such file or folder
     PathTooLong,
-    NotAFile,       // a folder, device or pipe
-    InexactName,    // the name would reach the file only in an altered form
-    Link,           // a link: opening it would reach another file
-    Redirected,     // the system opened its private copy of a protected file
-    Compressed,     // kept by NTFS where new data goes to new clusters:
-    Encrypted,      //   compressed, encrypted (EFS) or sparse
-    Sparse,
+    NotAFile,           // a folder, device or pipe
+    InexactName,        // the name would reach the file only in an altered form
+    Link,               // a link: opening it would reach another file
+    Protected,          // Windows would let this program write only a private copy
+    OtherNames,         // hard links: overwriting it would zero its other names too
+    Replaced,           // another file took its place at the name
+    OnlineOnly,         // a cloud or offline file with nothing of it on this computer
+    Deduplicated,       // its data lies in the volume's shared store
+    SystemCompressed,   // compressed by Windows into a stream of its own
+    UnknownReparse,     // a reparse point of a kind this program does not know
+    Compressed,         // kept where new data goes to new clusters:
+    Encrypted,          //   NTFS compression, encryption (EFS), sparse
+    Sparse,             //   files, ReFS integrity streams
+    IntegrityStream,
     Other,
 };
+
+// What only the file itself can add to the reason it was kept.
+struct FileDetail {
+    std::uint32_t number = 0;           // OtherNames: how many; UnknownReparse: its tag
+    std::vector<std::string> names;     // OtherNames: those the system could list
+};
+
+struct FileFailure {
+    FileError error = FileError::None;
+    FileDetail detail;
+};
+
+// Which file a descriptor holds, whatever name reached it.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+};
+
+inline bool operator==(const FileIdentity& a, const FileIdentity& b)
+{
+    return a.volume == b.volume && a.file == b.file;
+}
 
 // One implementation per platform, in the order the shredder uses them.
 // Failing calls return -1 and leave the reason for lastError().
 struct FileOps {
     // Opens an existing regular file for reading and writing, in binary mode,
-    // at offset 0, without creating or truncating it. Refuses read-only files,
-    // links, and any file other than the one the path names.
-    int (*openForUpdate)(const char* path);
+    // at offset 0, without creating or truncating it, and says which file it
+    // holds. Refuses read-only files, links, files with other names, and any
+    // file other than the one the path names.
+    int (*openForUpdate)(const char* path, FileIdentity* opened);
     // Size in bytes, leaving the file position alone.
     std::int64_t (*length)(int fd);
     // One platform write of count bytes at the current position.
@@ -40,10 +74,11 @@ struct FileOps {
     // count read, 0 at the end of the file.
     int (*read)(int fd, void* bytes, unsigned count);
     int (*close)(int fd);
-    // Deletes the file by path: 0 on success.
-    int (*remove)(const char* path);
+    // Deletes the file at path if it is still the one opened: 0 on success.
+    // Another file found there is left alone (Replaced).
+    int (*remove)(const char* path, const FileIdentity& opened);
     // The reason for the most recent failed call above.
-    FileError (*lastError)();
+    FileFailure (*lastError)();
 };
 
 // The operations of the platform this program was built for.

@@ -37,17 +37,23 @@ ShredOutcome readBackZeros(int fd, std::int64_t length, const ShredObserver& obs
     }
 }
 
+ShredResult failed(ShredOutcome outcome, const FileFailure& why)
+{
+    return {outcome, why.error, why.detail};
+}
+
 }  // namespace
 
 ShredResult shredFile(const char* path, const ShredObserver& observer, const FileOps& files)
 {
-    const int fd = files.openForUpdate(path);
+    FileIdentity opened;
+    const int fd = files.openForUpdate(path, &opened);
     const std::int64_t length = fd < 0 ? -1 : files.length(fd);
-    ShredResult result{ShredOutcome::Destroyed, FileError::None};
+    ShredResult result{ShredOutcome::Destroyed};
     if (fd < 0)
-        result = {ShredOutcome::NotOpened, files.lastError()};
+        result = failed(ShredOutcome::NotOpened, files.lastError());
     else if (length < 0)
-        result = {ShredOutcome::SizeUnknown, files.lastError()};
+        result = failed(ShredOutcome::SizeUnknown, files.lastError());
     observer.started(observer.context);
     if (result.outcome != ShredOutcome::Destroyed) {
         if (fd >= 0)
@@ -71,25 +77,27 @@ ShredResult shredFile(const char* path, const ShredObserver& observer, const Fil
         // A failed byte is not retried: the position did not move, so the
         // rest still lands inside the file, which is then kept.
         if (files.write(fd, &zero, 1) != 1 && result.outcome == ShredOutcome::Destroyed)
-            result = {ShredOutcome::WriteFailed, files.lastError()};
+            result = failed(ShredOutcome::WriteFailed, files.lastError());
     }
 
     bool committed = false;
     for (int attempt = 0; attempt < kCommitAttempts && !committed; ++attempt)
         committed = files.commit(fd) == 0;
     if (!committed && result.outcome == ShredOutcome::Destroyed)
-        result = {ShredOutcome::CommitFailed, files.lastError()};
+        result = failed(ShredOutcome::CommitFailed, files.lastError());
     if (result.outcome == ShredOutcome::Destroyed) {
         const ShredOutcome readBack = readBackZeros(fd, length, observer, files);
-        if (readBack != ShredOutcome::Destroyed)
-            result = {readBack, readBack == ShredOutcome::NotVerified ? files.lastError() : FileError::None};
+        if (readBack == ShredOutcome::NotVerified)
+            result = failed(readBack, files.lastError());
+        else if (readBack != ShredOutcome::Destroyed)
+            result = {readBack};
     }
     files.close(fd);
 
     // Only a file whose zeros are known to be on the device, and read back
-    // as such, is deleted.
-    if (result.outcome == ShredOutcome::Destroyed && files.remove(path) != 0)
-        result = {ShredOutcome::DeleteFailed, files.lastError()};
+    // as such, is deleted, and only if the name still leads to it.
+    if (result.outcome == ShredOutcome::Destroyed && files.remove(path, opened) != 0)
+        result = failed(ShredOutcome::DeleteFailed, files.lastError());
     return result;
 }
 

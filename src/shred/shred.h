@@ -24,12 +24,13 @@ enum class ShredOutcome {
     CommitFailed,   // overwritten but never forced to the device: left in place
     Changed,        // read back other than as zeros of its length: left in place
     NotVerified,    // could not be read back: left in place
-    DeleteFailed,   // overwritten, forced to the device, read back as zeros, but still there
+    DeleteFailed,   // overwritten, forced to the device, read back as zeros, but not deleted
 };
 
 struct ShredResult {
     ShredOutcome outcome;
-    FileError error;    // the reason for the failure, None when destroyed
+    FileError error = FileError::None;  // the reason for the failure, None when destroyed
+    FileDetail detail = {};
 };
 
 // Commits are retried this many times in all before a file is given up.

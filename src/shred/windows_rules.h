@@ -1,9 +1,8 @@
-// What Windows does to a path on its way to the file system, how to tell
-// that the file it opened is the file that was named, and which files it
-// keeps where overwriting in place cannot reach. Plain logic, so that it
-// runs and is tested anywhere.
-#ifndef BRISVANE_SHRED_PATH_RULES_H
-#define BRISVANE_SHRED_PATH_RULES_H
+// What Windows does to a path on its way to the file system, how to read the
+// paths it gives back, and which files it keeps where overwriting in place
+// cannot reach. Plain logic, so that it runs and is tested anywhere.
+#ifndef BRISVANE_SHRED_WINDOWS_RULES_H
+#define BRISVANE_SHRED_WINDOWS_RULES_H
 
 #include "shred/file_ops.h"
 
@@ -15,22 +14,26 @@
 // ends in either, so the path reaches exactly the file it names.
 bool reachesExactlyWhatItNames(const std::string& path);
 
-// Compares a chosen full path ("C:\dir\file" or "\\server\share\dir\file")
-// with the path of the file the system actually opened for it, as the
-// system gives it both with its volume's DOS name ("\\?\C:\dir\file",
-// "\\?\UNC\server\share\dir\file"; empty if it has none) and without its
-// volume ("\dir\file"), ignoring the case of ASCII letters. Either one
-// naming the chosen path will do: a mapped drive's files have their share's
-// DOS name, and a folder that is a mount point starts a volume of its own.
-// None: the same file. Redirected: the system opened the user's private copy
-// of a protected file instead. Link: it reached another file.
-FileError compareOpenedPath(const std::string& chosen, const std::string& openedWithDosVolume,
-                            const std::string& openedWithoutVolume);
+// A path as GetFinalPathNameByHandle gives it, in the form a user would type:
+// "\\?\C:\dir" is "C:\dir", "\\?\UNC\server\share" is "\\server\share".
+// Repeated separators are one, as Windows reads them ("R:\\a" is "R:\a"),
+// and a trailing one is dropped.
+std::string plainPath(const std::string& path);
 
-// Why a file with these attributes (as the system reports them for an open
-// handle) cannot be destroyed by overwriting it in place, or None. NTFS
-// writes new data of a compressed, encrypted or sparse file to new
-// clusters, leaving the old ones on the disk.
-FileError refusalForAttributes(std::uint32_t attributes);
+// The same path, ignoring the case of ASCII letters.
+bool samePath(const std::string& a, const std::string& b);
+
+// True when the opened path is the private copy Windows keeps of the chosen
+// one in a user's VirtualStore: "C:\Program Files\App\a.ini" is copied to
+// "C:\Users\ann\AppData\Local\VirtualStore\Program Files\App\a.ini".
+bool isPrivateCopy(const std::string& opened, const std::string& chosen);
+
+// Why a file with these attributes and reparse tag (as the system reports
+// them for the name itself) cannot be destroyed by overwriting it in place,
+// or None. A cloud file whose data is on this computer is an ordinary file.
+FileError refusalForAttributes(std::uint32_t attributes, std::uint32_t reparseTag);
+
+// What a Windows error code tells the user.
+FileError fileErrorFor(std::uint32_t windowsError);
 
 #endif

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -391,8 +392,9 @@ Folder::Folder()
 {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
+    static unsigned made = 0;
     char name[64];
-    std::snprintf(name, sizeof name, "brisvane-ui-%lu-%lu", GetCurrentProcessId(), GetTickCount());
+    std::snprintf(name, sizeof name, "brisvane-ui-%lu-%lu-%u", GetCurrentProcessId(), GetTickCount(), ++made);
     path_ = std::string(temp) + name;
     EXPECT_TRUE(CreateDirectoryA(path_.c_str(), nullptr)) << path_;
 }
@@ -467,4 +469,58 @@ std::string fileContents(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+HeldFile::HeldFile(const std::string& path)
+    : handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+{
+    EXPECT_NE(handle_, INVALID_HANDLE_VALUE) << path;
+}
+
+HeldFile::~HeldFile()
+{
+    CloseHandle(handle_);
+}
+
+std::string HeldFile::contents() const
+{
+    SetFilePointer(handle_, 0, nullptr, FILE_BEGIN);
+    std::string bytes;
+    char block[4096];
+    DWORD read = 0;
+    while (ReadFile(handle_, block, sizeof block, &read, nullptr) && read > 0)
+        bytes.append(block, read);
+    return bytes;
+}
+
+namespace {
+
+// "Z:\tmp\a" is "/tmp/a" outside; Wine's drive Z: is the root.
+std::string outsidePath(const std::string& path)
+{
+    EXPECT_EQ(path.compare(0, 3, "Z:\\"), 0) << path << " is not on drive Z:";
+    std::string posix = path.substr(2);
+    for (char& c : posix)
+        c = c == '\\' ? '/' : c;
+    return posix;
+}
+
+}  // namespace
+
+bool renameFromOutside(const std::string& from, const std::string& to)
+{
+    const char* outside = std::getenv("BRISVANE_OUTSIDE_FOLDER");
+    if (outside == nullptr) {
+        ADD_FAILURE() << "BRISVANE_OUTSIDE_FOLDER is not set";
+        return false;
+    }
+    const std::string requests = std::string(outside) + "\\requests\\";
+    const std::string draft = requests + "draft";
+    const std::string request = requests + "swap.rename";
+    std::ofstream(draft, std::ios::binary) << outsidePath(from) << "\n" << outsidePath(to) << "\n";
+    // Whole or not at all, for the outside to read.
+    if (!MoveFileA(draft.c_str(), request.c_str()))
+        return false;
+    return waitUntil([&] { return !fileExists(request); });
 }

@@ -114,6 +114,27 @@ private:
     std::string path_;
 };
 
+// A file held open for reading from before the program works on it, letting
+// every other program read, write and delete it: what the program leaves
+// on the device shows through it after the name is gone. While it is held,
+// Windows keeps a deleted name in place.
+class HeldFile {
+public:
+    explicit HeldFile(const std::string& path);
+    ~HeldFile();
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    std::string contents() const;
+
+private:
+    HANDLE handle_;
+};
+
+// Renames one file over another from outside Wine, where no Windows share
+// mode binds, as a process on a file server may; both on drive Z:. True
+// once done.
+bool renameFromOutside(const std::string& from, const std::string& to);
+
 bool fileExists(const std::string& path);
 std::string fileContents(const std::string& path);
 

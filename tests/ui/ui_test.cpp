@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -332,14 +333,18 @@ TEST_F(UiTest, RunsOfOneAndThreeFilesAndACancelledDialog)
 {
     storePasswordBytes(kAbcStored);
     const std::string single = folder.makeFile("single.txt", 3000);
-    const std::string link = folder.file("single.link");
-    ASSERT_TRUE(CreateHardLinkA(link.c_str(), single.c_str(), nullptr));
     App app;
     HWND main = app.waitForMainWindow();
     ASSERT_NE(main, nullptr);
 
-    deleteFiles(app, main, {"single.txt"});
-    EXPECT_EQ(fileContents(link), std::string(3000, '\0'));
+    {
+        const HeldFile held(single);
+        confirmPassword(app, main, kDeleteNow, "abc");
+        chooseInDialog(app, folder.path(), {"single.txt"});
+        waitForRunEnd(main);
+        EXPECT_EQ(held.contents(), std::string(3000, '\0'));
+    }
+    EXPECT_FALSE(fileExists(single));
     expectIdleAfterRun(main);
 
     std::vector<std::string> names = {"a.txt", "b.txt", "c.txt"};
@@ -481,6 +486,88 @@ TEST_F(UiTest, ReadOnlyAndLockedFilesAreKeptAndNamed)
     EXPECT_FALSE(fileExists(last));
     EXPECT_EQ(fileContents(readOnly), before);
     EXPECT_EQ(fileContents(locked), before);
+    expectIdleAfterRun(main);
+}
+
+// The dialog gives the folder "R:\\" and so the paths "R:\\\\root-a.bin";
+// drive R: is a folder of the tests' own, as a USB stick's root would be.
+TEST_F(UiTest, SeveralFilesInADrivesRootAreDestroyed)
+{
+    storePasswordBytes(kAbcStored);
+    const std::vector<std::string> names = {"root-a.bin", "root-b.bin"};
+    for (const std::string& name : names) {
+        std::ofstream("R:\\" + name, std::ios::binary) << std::string(300, 'r');
+        ASSERT_TRUE(fileExists("R:\\" + name)) << "drive R: is not set up";
+    }
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    confirmPassword(app, main, kDeleteNow, "abc");
+    chooseInDialog(app, "R:\\", names);
+    waitForRunEnd(main);
+    for (const std::string& name : names)
+        EXPECT_FALSE(fileExists("R:\\" + name)) << name;
+    EXPECT_EQ(app.findWindow("#32770", "Files not destroyed"), nullptr);
+    expectIdleAfterRun(main);
+}
+
+// Overwriting the file would zero its other name, in another folder, too.
+TEST_F(UiTest, FileWithASecondNameIsKeptAndNamedAndTheNextOneDestroyed)
+{
+    storePasswordBytes(kAbcStored);
+    const std::string linked = folder.makeFile("linked.txt", 2000);
+    const std::string next = folder.makeFile("next.txt", 300);
+    const Folder elsewhere;
+    const std::string other = elsewhere.file("same.txt");
+    ASSERT_TRUE(CreateHardLinkA(other.c_str(), linked.c_str(), nullptr));
+    const std::string before = fileContents(linked);
+
+    App app;
+    HWND main = startRun(app, {"linked.txt", "next.txt"});
+    ASSERT_NE(main, nullptr);
+    const std::string text = answerMessageBox(app, "Files not destroyed");
+    EXPECT_NE(text.find(linked + "\n    it has 1 other name"), std::string::npos) << text;
+    EXPECT_NE(text.find("would turn that name to zeros too"), std::string::npos) << text;
+    EXPECT_EQ(text.find(next), std::string::npos) << text;
+    EXPECT_EQ(fileContents(other), before);
+    EXPECT_EQ(fileContents(linked), before);
+    EXPECT_FALSE(fileExists(next));
+    expectIdleAfterRun(main);
+    DeleteFileA(other.c_str());
+}
+
+// As an editor's save or a sync client does: a new file is renamed over the
+// chosen one while it is overwritten, from outside Wine, where Brisvane's
+// open does not stop it. The new file was not chosen and must stay.
+TEST_F(UiTest, FilePutInPlaceOfTheChosenOneDuringTheOverwriteIsLeftAlone)
+{
+    const char* outside = std::getenv("BRISVANE_OUTSIDE_FOLDER");
+    ASSERT_NE(outside, nullptr) << "BRISVANE_OUTSIDE_FOLDER is not set";
+    const std::string place = std::string(outside) + "\\swap";
+    ASSERT_TRUE(CreateDirectoryA(place.c_str(), nullptr));
+    const std::string chosen = place + "\\chosen.bin";
+    const std::string fresh = place + "\\chosen.bin.saved";
+    std::ofstream(chosen, std::ios::binary) << std::string(120 * 1000, 'c');
+    std::ofstream(fresh, std::ios::binary) << "the newly saved file";
+    storePasswordBytes(kAbcStored);
+
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    confirmPassword(app, main, kDeleteNow, "abc");
+    chooseInDialog(app, place, {"chosen.bin"});
+    ASSERT_TRUE(waitUntil([&] {
+        const std::string percent = textOf(percentText(main));
+        return percent != "0 % complete" && percent != "1  %complete";
+    }));
+    ASSERT_TRUE(renameFromOutside(fresh, chosen));
+    EXPECT_NE(textOf(percentText(main)), " 0 % complete") << "renamed after the overwrite ended";
+
+    const std::string text = answerMessageBox(app, "Files not destroyed");
+    EXPECT_NE(text.find(chosen + "\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("another file was put in its place meanwhile; that file was left alone"),
+              std::string::npos) << text;
+    EXPECT_EQ(fileContents(chosen), "the newly saved file");
     expectIdleAfterRun(main);
 }
 

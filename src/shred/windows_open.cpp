@@ -1,0 +1,170 @@
+#include "shred/windows_open.h"
+
+#include "shred/windows_rules.h"
+
+namespace {
+
+// File virtualisation is switched off while files are opened: a protected
+// file is then refused outright, and Windows makes no private copy of it in
+// the user's profile.
+class VirtualizationOff {
+public:
+    explicit VirtualizationOff(const WindowsCalls& calls) : calls_(calls), wasOn_(calls.virtualizationOn())
+    {
+        if (wasOn_)
+            calls_.setVirtualization(false);
+    }
+    ~VirtualizationOff()
+    {
+        if (wasOn_)
+            calls_.setVirtualization(true);
+    }
+    VirtualizationOff(const VirtualizationOff&) = delete;
+    VirtualizationOff& operator=(const VirtualizationOff&) = delete;
+
+    bool wasOn() const { return wasOn_; }
+
+private:
+    const WindowsCalls& calls_;
+    const bool wasOn_;
+};
+
+int refuse(FileFailure* why, FileError error, FileDetail detail = {})
+{
+    *why = {error, std::move(detail)};
+    return -1;
+}
+
+// A final path as the system gives it, plain; empty if it gives none.
+template <typename FinalPathCall, typename Handle>
+std::string finalPath(FinalPathCall call, Handle handle, std::uint32_t form)
+{
+    std::string path(kFinalPathCapacity, '\0');
+    std::uint32_t error = 0;
+    std::uint32_t count = call(handle, form, &path[0], kFinalPathCapacity, &error);
+    // Vista counts the terminating NUL in the length it returns.
+    if (count > 0 && count < kFinalPathCapacity && path[count - 1] == '\0')
+        --count;
+    if (count == 0 || count >= kFinalPathCapacity)
+        return std::string();
+    path.resize(count);
+    return plainPath(path);
+}
+
+// The chosen path as the user's folder would give it: full, in its long
+// form, with repeated separators read as one.
+std::string chosenPath(const WindowsCalls& calls, const char* path)
+{
+    std::string full = calls.fullPathName(path);
+    if (full.empty())
+        full = path;
+    const std::string longForm = calls.longPathName(full.c_str());
+    return plainPath(longForm.empty() ? full : longForm);
+}
+
+// Whether the descriptor holds the file at the chosen path. The system is
+// asked where the file is and where the chosen folder is, in the same form:
+// a drive letter for a share, a subst drive, a mounted volume or a junction
+// on the way then spell both alike, and only a link in the file's own place
+// leads elsewhere (a link that Windows shows as a plain file, as Wine does a
+// POSIX one). Each form is tried in turn until the system names both: one
+// normalised name may be refused where a folder on the way is unreadable.
+FileError confirmPlace(const WindowsCalls& calls, const std::string& chosen, int fd)
+{
+    const std::size_t cut = chosen.find_last_of('\\');
+    if (cut == std::string::npos)
+        return FileError::Other;
+    std::string folder = chosen.substr(0, cut);
+    if (folder.size() == 2 && folder[1] == ':')
+        folder += '\\';     // "R:" alone is the drive's current folder
+    const std::string leaf = chosen.substr(cut + 1);
+
+    for (const std::uint32_t form : {kVolumeNameDos, kVolumeNameNone, kFileNameOpened | kVolumeNameDos}) {
+        const std::string file = finalPath(calls.finalPathOfDescriptor, fd, form);
+        const std::string folderNow = finalPath(calls.finalPathOfFolder, folder.c_str(), form);
+        if (file.empty() || folderNow.empty())
+            continue;
+        const std::string expected = folderNow + (folderNow.back() == '\\' ? "" : "\\") + leaf;
+        if (samePath(expected, file))
+            return FileError::None;
+        return isPrivateCopy(file, chosen) ? FileError::Protected : FileError::Link;
+    }
+    // A system that cannot name paths (before Vista) has no links to files;
+    // the identity has matched already.
+    return FileError::None;
+}
+
+// The file's names other than the chosen one, as many as the system lists.
+std::vector<std::string> otherNames(const WindowsCalls& calls, const char* path, const std::string& chosen,
+                                    std::uint32_t howMany)
+{
+    std::vector<std::string> others;
+    for (const std::string& name : calls.namesOf(path)) {
+        if (others.size() < howMany && !samePath(plainPath(name), chosen))
+            others.push_back(name);
+    }
+    return others;
+}
+
+}  // namespace
+
+int openChosenFile(const WindowsCalls& calls, const char* path, FileIdentity* opened, FileFailure* why)
+{
+    if (!reachesExactlyWhatItNames(path))
+        return refuse(why, FileError::InexactName);
+    const VirtualizationOff virtualization(calls);
+    FileDescription name;
+    std::uint32_t error = 0;
+    if (!calls.describeName(path, &name, &error))
+        return refuse(why, fileErrorFor(error));
+    if (!name.onDisk)
+        return refuse(why, FileError::NotAFile);
+    const FileError refused = refusalForAttributes(name.attributes, name.reparseTag);
+    if (refused == FileError::UnknownReparse)
+        return refuse(why, refused, FileDetail{name.reparseTag, {}});
+    if (refused != FileError::None)
+        return refuse(why, refused);
+    const std::string chosen = chosenPath(calls, path);
+    if (name.links > 1) {
+        const std::uint32_t others = name.links - 1;
+        return refuse(why, FileError::OtherNames, FileDetail{others, otherNames(calls, path, chosen, others)});
+    }
+
+    const int fd = calls.openDescriptor(path, &error);
+    if (fd < 0) {
+        const FileError denied = fileErrorFor(error);
+        return refuse(why, denied == FileError::AccessDenied && virtualization.wasOn() ? FileError::Protected
+                                                                                        : denied);
+    }
+    FileDescription held;
+    FileError wrong = FileError::None;
+    if (!calls.describeDescriptor(fd, &held, &error))
+        wrong = fileErrorFor(error);
+    else if (!held.onDisk)
+        wrong = FileError::NotAFile;
+    else if (!(held.identity == name.identity))
+        wrong = FileError::Replaced;
+    else
+        wrong = confirmPlace(calls, chosen, fd);
+    if (wrong == FileError::None) {
+        *opened = held.identity;
+        return fd;
+    }
+    calls.closeDescriptor(fd);
+    return refuse(why, wrong);
+}
+
+int removeOpenedFile(const WindowsCalls& calls, const char* path, const FileIdentity& opened, FileFailure* why)
+{
+    const VirtualizationOff virtualization(calls);
+    FileDescription found;
+    std::uint32_t error = 0;
+    const std::intptr_t token = calls.openForDeletion(path, &found, &error);
+    if (token < 0)
+        return refuse(why, fileErrorFor(error));
+    if (!(found.identity == opened)) {
+        calls.closeDeletion(token);
+        return refuse(why, FileError::Replaced);
+    }
+    return calls.deleteAndClose(token, path, &error) == 0 ? 0 : refuse(why, fileErrorFor(error));
+}
