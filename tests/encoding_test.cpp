@@ -40,6 +40,21 @@ TEST(Matches, ComparesEncodingsOfEqualLength)
         EXPECT_EQ(matches(stored, c.typed), c.accepted) << c.typed;
 }
 
+// Characters whose two lowest bits and highest bit are clear encode to
+// 0x20, as the terminator does: a check that stopped at the end of the
+// shorter side would take "" for "p", or "pass" for "password".
+TEST(Matches, NoShorterOrLongerTextMatchesAStoredPasswordEndingLikeItsTerminator)
+{
+    for (const std::string stored : {"password", "hold", "pad", "d", " ", "x0", "H@", "abc 4"}) {
+        const std::string reference = encodePassword(stored.c_str());
+        EXPECT_TRUE(matches(reference, stored.c_str())) << stored;
+        for (std::size_t length = 0; length < stored.size(); ++length)
+            EXPECT_FALSE(matches(reference, stored.substr(0, length).c_str())) << stored << " by " << length;
+        for (const char* more : {"d", " ", "p", "a", "dd"})
+            EXPECT_FALSE(matches(reference, (stored + more).c_str())) << stored << "+" << more;
+    }
+}
+
 TEST(Matches, EmptyPasswordMatchesOnlyItselfAndNothingMatchesAnEmptyReference)
 {
     EXPECT_TRUE(matches(encodePassword(""), ""));

@@ -32,6 +32,10 @@ const Case cases[] = {
      std::string("C:\\d\0a.txt\0b.txt\0cc\0\0", 22), 19, {"C:\\d\\a.txt", "C:\\d\\b.txt"}},
     {"list end not within the buffer", std::string("C:\\d\0a.txt\0\0", 12), 11,
      {"C:\\d\\a.txt"}},
+    // A parser that looked one past the capacity for the list's end would
+    // find another name there.
+    {"one file whose terminator is the last character within the buffer",
+     std::string("C:\\data\\a.txt\0b.txt\0\0", 22), 14, {"C:\\data\\a.txt"}},
     {"first string not terminated", std::string("C:\\data\\a.txt\0\0", 16), 13, {}},
     {"nothing chosen", std::string("\0C:\\data\\a.txt\0\0", 17), 260, {}},
     {"no capacity", std::string("a\0\0", 3), 0, {}},

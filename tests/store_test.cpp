@@ -153,6 +153,10 @@ TEST_F(PasswordStoreTest, ShorterPasswordReplacesALongerOneCompletely)
     passwords.read();
     EXPECT_TRUE(passwords.matches("ab"));
     EXPECT_FALSE(passwords.matches("a much longer password"));
+    // Nothing of the longer one is left in memory behind the new one.
+    const char* held = passwords.heldReference();
+    EXPECT_EQ(std::string(held, 3), encodePassword("ab"));
+    EXPECT_EQ(std::string(held + 3, kReferenceBufferSize - 3), std::string(kReferenceBufferSize - 3, '\0'));
 }
 
 TEST_F(PasswordStoreTest, ReferenceHoldsAHundredBytesAndNoMore)

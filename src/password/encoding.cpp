@@ -25,7 +25,7 @@ std::string encodePassword(const char* text)
     return encoded;
 }
 
-bool matches(const std::string& reference, const char* typed)
+bool matches(std::string_view reference, const char* typed)
 {
     std::string encoded = encodePassword(typed);
     const bool same = encoded == reference;

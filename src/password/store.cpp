@@ -39,8 +39,10 @@ void PasswordStore::read()
     case StoreRead::Read:
         break;
     }
-    wipe(reference_);
-    reference_ = stored;
+    // Nothing of an earlier, longer reference may stay behind the new one.
+    wipe(reference_, sizeof reference_);
+    stored.copy(reference_, stored.size());
+    referenceLength_ = stored.size();
     wipe(stored);
 }
 
@@ -61,5 +63,5 @@ StoreWrite PasswordStore::write(const char* password, long* error)
 
 bool PasswordStore::matches(const char* typed) const
 {
-    return ::matches(reference_, typed);
+    return ::matches(std::string_view(reference_, referenceLength_), typed);
 }

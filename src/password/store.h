@@ -26,6 +26,8 @@ struct PasswordStoreOps {
 
 // The encoding of a 98-character password fills the reference exactly.
 constexpr std::size_t kReferenceCapacity = 100;
+// Always terminated after its bytes.
+constexpr std::size_t kReferenceBufferSize = kReferenceCapacity + 1;
 
 enum class StoreWrite {
     Stored,         // written, and read back byte for byte
@@ -44,6 +46,9 @@ public:
     StoreWrite write(const char* password, long* error);
     bool exists() const { return ops_.exists(); }
     bool matches(const char* typed) const;
+    // The buffer the reference is held in, all kReferenceBufferSize bytes of
+    // it, as a look at the process's memory would find it.
+    const char* heldReference() const { return reference_; }
 
 private:
     // The stored bytes, up to a NUL or the value's end; Read only when they
@@ -51,7 +56,8 @@ private:
     StoreRead readStored(std::string* bytes, long* error) const;
 
     const PasswordStoreOps& ops_;
-    std::string reference_;
+    char reference_[kReferenceBufferSize] = {};
+    std::size_t referenceLength_ = 0;
 };
 
 #endif
