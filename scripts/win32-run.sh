@@ -21,7 +21,7 @@ fi
 # machine's environment does. File names reach Linux in UTF-8, so that any
 # name a Windows program makes can be made (a test may still set LC_ALL).
 passed=(LANG=C.UTF-8)
-for name in BRISVANE_LINK_FOLDER LC_ALL; do
+for name in BRISVANE_LINK_FOLDER BRISVANE_OUTSIDE_FOLDER LC_ALL; do
     [ -n "${!name:-}" ] && passed+=("$name=${!name}")
 done
 # A crash must not start the debugger: it would wait for ever.

@@ -1,5 +1,6 @@
 #include "platform/file_dialog_win32.h"
 
+#include "platform/system_libraries_win32.h"
 #include "shred/selection.h"
 
 #include <commdlg.h>
@@ -15,6 +16,18 @@ namespace {
 wchar_t selectionBuffer[32 * 1024];
 wchar_t fileTitle[512];
 OPENFILENAMEW settings;
+
+// The dialog's calls, from the system folder's library.
+using GetOpenFileNameFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
+using ExtendedErrorFunction = DWORD(WINAPI*)();
+GetOpenFileNameFunction getOpenFileName;
+ExtendedErrorFunction extendedError;
+
+template <typename Function>
+Function exported(HMODULE library, const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
 
 // The name in the ANSI code page, if it converts there and back unchanged;
 // exact says whether it did. Without an exact form it is only to be shown.
@@ -36,8 +49,15 @@ ChosenFile toAnsi(const std::wstring& path)
 
 }  // namespace
 
-void prepareSelectionDialog()
+bool prepareSelectionDialog()
 {
+    const HMODULE library = loadSystemLibrary("comdlg32.dll");
+    if (!library)
+        return false;
+    getOpenFileName = exported<GetOpenFileNameFunction>(library, "GetOpenFileNameW");
+    extendedError = exported<ExtendedErrorFunction>(library, "CommDlgExtendedError");
+    if (!getOpenFileName || !extendedError)
+        return false;
     // The basic form of the record, as the oldest dialogs know it.
     settings.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     settings.lpstrFilter = L"All Files (*.*)\0*.*\0";
@@ -50,6 +70,7 @@ void prepareSelectionDialog()
     // dialog would answer with its target, which may be anywhere.
     settings.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY
                    | OFN_NODEREFERENCELINKS;
+    return true;
 }
 
 Choice chooseFiles(HWND owner, std::vector<ChosenFile>* files)
@@ -58,8 +79,8 @@ Choice chooseFiles(HWND owner, std::vector<ChosenFile>* files)
     // All of it, so that no name of an earlier, longer answer is left behind.
     std::memset(selectionBuffer, 0, sizeof selectionBuffer);
     std::memset(fileTitle, 0, sizeof fileTitle);
-    if (!GetOpenFileNameW(&settings))
-        return CommDlgExtendedError() == FNERR_BUFFERTOOSMALL ? Choice::TooManyFiles : Choice::Cancelled;
+    if (!getOpenFileName(&settings))
+        return extendedError() == FNERR_BUFFERTOOSMALL ? Choice::TooManyFiles : Choice::Cancelled;
     if (selectionBuffer[0] == L'\0')
         return Choice::Cancelled;
     files->clear();

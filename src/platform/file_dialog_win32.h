@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
-// Fills the dialog's settings once; every later dialog reuses them.
-void prepareSelectionDialog();
+// Loads the dialog's library from the system folder and fills the dialog's
+// settings once; every later dialog reuses them. False if the library or
+// its calls cannot be had.
+bool prepareSelectionDialog();
 
 // Shows the dialog over owner and waits for the user's answer.
 Choice chooseFiles(HWND owner, std::vector<ChosenFile>* files);

@@ -1,9 +1,8 @@
 // Start-up and the message loop.
 #include "platform/file_dialog_win32.h"
+#include "platform/system_libraries_win32.h"
 #include "shell/main_window.h"
 #include "shell/window.h"
-
-#include <commctrl.h>
 
 namespace {
 
@@ -23,10 +22,26 @@ int runMessageLoop()
     }
 }
 
+// The common controls' initialisation, their export number 17, from the
+// system folder; false if it cannot be had.
+bool initialiseCommonControls()
+{
+    const HMODULE library = loadSystemLibrary("comctl32.dll");
+    using Initialise = void(WINAPI*)();
+    const auto initialise = library ? reinterpret_cast<Initialise>(reinterpret_cast<void*>(
+                                          GetProcAddress(library, MAKEINTRESOURCEA(17))))
+                                    : nullptr;
+    if (!initialise)
+        return false;
+    initialise();
+    return true;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    confineLibrarySearch();
     appInstance = instance;
     WindowSpec spec = classSpec(kMainWindowClass, mainWindowProc);
     spec.title = "Brisvane! V1.00";
@@ -36,8 +51,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     spec.height = 235;
     spec.style = kTopLevelStyle;
 
-    InitCommonControls();
-    prepareSelectionDialog();
+    if (!initialiseCommonControls() || !prepareSelectionDialog())
+        return 0;
     mainWindow = registerAndCreate(spec);
     if (!mainWindow)
         return 0;

@@ -61,13 +61,17 @@ bool waitUntil(const std::function<bool()>& condition, DWORD timeout)
     }
 }
 
-App::App()
+App::App() : App(besideThisProgram("brisvane.exe"), nullptr)
 {
-    std::string command = "\"" + besideThisProgram("brisvane.exe") + "\"";
+}
+
+App::App(const std::string& program, const char* folder)
+{
+    std::string command = "\"" + program + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process_))
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
+                        &process_))
         ADD_FAILURE() << "cannot start " << command << ": error " << GetLastError();
 }
 

@@ -23,6 +23,8 @@ std::string besideThisProgram(const char* name);
 class App {
 public:
     App();
+    // Another copy of the program, started in the given folder.
+    App(const std::string& program, const char* folder);
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;

@@ -656,6 +656,40 @@ TEST_F(UiTest, LongListOfFailuresFitsOnTheScreen)
         EXPECT_TRUE(fileExists(folder.file(name))) << name;
 }
 
+// Unpacked into a downloads folder that also holds a library someone left
+// there. Wine has been told to prefer a library found beside the program
+// (comctl32=n,b), the order in which Windows looks for any library that
+// is not one of its KnownDLLs.
+TEST_F(UiTest, LibraryLeftBesideTheProgramNeverRunsInIt)
+{
+    const char* overrides = std::getenv("WINEDLLOVERRIDES");
+    ASSERT_TRUE(overrides != nullptr && std::string(overrides).find("comctl32=n") != std::string::npos)
+        << "Wine would not take a planted library even where Windows would";
+    const Folder downloads;
+    const std::string program = downloads.file("brisvane.exe");
+    const std::string planted = downloads.file("COMCTL32.DLL");
+    ASSERT_TRUE(CopyFileA(besideThisProgram("brisvane.exe").c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(besideThisProgram("planted_comctl32.dll").c_str(), planted.c_str(), FALSE));
+    // Loaded under a name of its own, the library does leave its marker.
+    const std::string check = downloads.file("check.dll");
+    ASSERT_TRUE(CopyFileA(planted.c_str(), check.c_str(), FALSE));
+    FreeLibrary(LoadLibraryA(check.c_str()));
+    ASSERT_TRUE(fileExists(check + ".ran"));
+
+    storePasswordBytes(kAbcStored);
+    const std::string victim = folder.makeFile("downloaded.txt", 300);
+    App app(program, downloads.path().c_str());
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    deleteFiles(app, main, {"downloaded.txt"});
+    expectIdleAfterRun(main);
+    clickCommand(main, kExit);
+    EXPECT_EQ(app.waitForExit(), 0u);
+    EXPECT_FALSE(fileExists(victim));
+    EXPECT_FALSE(fileExists(planted + ".ran")) << "the library beside the program ran in it";
+    DeleteFileA((check + ".ran").c_str());
+}
+
 TEST_F(UiTest, TwoAboutWindowsCloseOneByOne)
 {
     storePasswordBytes(kAbcStored);
