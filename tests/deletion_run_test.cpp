@@ -296,7 +296,7 @@ protected:
         std::vector<ChosenFile> files;
         for (const std::string& path : paths) {
             const bool exact = std::find(inexact.begin(), inexact.end(), path) == inexact.end();
-            files.push_back(ChosenFile{path, exact});
+            files.push_back(ChosenFile{path, exact, path});
         }
         screen.choices.emplace_back(choice, files);
     }
@@ -473,6 +473,8 @@ TEST_F(DeletionRun, NamesEveryFileNotDestroyedWithItsReasonInOneMessageAtTheEnd)
         for (const std::string& path : destroyed)
             EXPECT_EQ(text.find(path), std::string::npos) << path << " named but destroyed";
         EXPECT_EQ(disk.removed, destroyed);
+        const std::string tally = "\n\nThe other " + std::to_string(destroyed.size()) + " files were destroyed.";
+        EXPECT_EQ(text.substr(text.size() - tally.size()), tally) << text;
         // Every file, even one that could not be opened, is shown busy and then released.
         EXPECT_EQ(count(screen.log, "busyOn"), chosen.size());
         EXPECT_EQ(count(screen.log, "busyOff"), chosen.size());
@@ -511,19 +513,23 @@ TEST_F(DeletionRun, ReasonsSayWhatOnlyTheFileCanTell)
 
 TEST_F(DeletionRun, NameWithoutAnExactFormIsNamedButNeverOpened)
 {
-    // The dialog's look-alike of the name may well be another file's name.
+    // The dialog's look-alike of the name may well be another file's name:
+    // "\uFF41.txt" has only "a.txt" in the code page. It is named as the
+    // user saw it.
     addFile("a.txt", 3);
     addFile("b.txt", 2);
-    answer(Choice::Chosen, {"a.txt", "b.txt"}, {"a.txt"});
+    screen.choices.emplace_back(Choice::Chosen, std::vector<ChosenFile>{{"a.txt", false, "\xEF\xBD\x81.txt"},
+                                                                        {"b.txt", true, "b.txt"}});
     run();
 
     EXPECT_EQ(disk.removed, Paths{"b.txt"});
     ASSERT_EQ(disk.files.count("a.txt"), 1u);
     EXPECT_EQ(disk.nextDescriptor, 4) << "only b.txt was opened";
     ASSERT_EQ(screen.messages.size(), 1u);
-    EXPECT_NE(reasonGiven(screen.messages[0], "a.txt").find("cannot be used exactly"),
-              std::string::npos)
-        << screen.messages[0];
+    const std::string& text = screen.messages[0];
+    EXPECT_NE(reasonGiven(text, "\xEF\xBD\x81.txt").find("cannot be used exactly"), std::string::npos) << text;
+    EXPECT_EQ(text.find("\na.txt\n"), std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.size() - 31), "\n\nThe other file was destroyed.") << text;
     Log expected{kDeleting, "chooseFiles", "setPath a.txt", kReset, "setStatus ", "setPath ",
                  "setPath b.txt", "busyOn", "pump", "showProgress 50 50 % complete", "pump", kReadBack};
     append(expected, fileDone());
@@ -546,7 +552,8 @@ TEST_F(DeletionRun, LongListOfFailuresNamesTheFirstOnesAndCountsTheRest)
     for (std::size_t i = 0; i < chosen.size(); ++i)
         EXPECT_EQ(text.find("\n" + chosen[i] + "\n") != std::string::npos, i < kFilesNamedAtMost)
             << chosen[i];
-    const std::string more = "and " + std::to_string(chosen.size() - kFilesNamedAtMost) + " more.";
+    const std::string more = "and " + std::to_string(chosen.size() - kFilesNamedAtMost) +
+                             " more.\n\nNo other file was destroyed.";
     EXPECT_EQ(text.substr(text.size() - more.size()), more) << text;
     EXPECT_EQ(disk.files.size(), chosen.size());
 }

@@ -32,7 +32,7 @@ struct Entry {
     std::uint32_t openError = 0;
     bool protectedFile = false; // only an administrator may write it
     FinalPaths finalPaths;      // the opened file's, by form
-    std::vector<std::string> names;                 // FindFirstFileNameW's, made full
+    std::vector<std::string> otherNames;            // FindFirstFileNameW's, made full
 };
 
 struct FakeWindows {
@@ -151,9 +151,9 @@ std::string fakeLongPathName(const char* path)
     return path;
 }
 
-std::vector<std::string> fakeNamesOf(const char* path)
+std::vector<std::string> fakeOtherNamesOf(const char* path)
 {
-    return windows.entries.at(path).names;
+    return windows.entries.at(path).otherNames;
 }
 
 bool fakeVirtualizationOn()
@@ -198,7 +198,7 @@ void fakeCloseDeletion(std::intptr_t token)
 const WindowsCalls fakeCalls = {
     fakeDescribeName,      fakeOpenDescriptor,    fakeDescribeDescriptor, fakeCloseDescriptor,
     fakeFinalPathOfDescriptor, fakeFinalPathOfFolder, fakeFullPathName,   fakeLongPathName,
-    fakeNamesOf,           fakeVirtualizationOn,  fakeSetVirtualization,  fakeOpenForDeletion,
+    fakeOtherNamesOf,      fakeVirtualizationOn,  fakeSetVirtualization,  fakeOpenForDeletion,
     fakeDeleteAndClose,    fakeCloseDeletion,
 };
 
@@ -372,17 +372,17 @@ TEST_F(WindowsOpen, FileWithOtherNamesIsKeptAndTheyAreNamed)
     Entry entry;
     entry.name = ordinary(1);
     entry.name.links = 3;
-    // The system lists every name, the chosen one among them, in its case.
-    entry.names = {"D:\\Backup\\a.txt", "c:\\DATA\\A.TXT", "C:\\old\\a.txt"};
+    entry.otherNames = {"D:\\Backup\\a.txt", "C:\\old\\a.txt", "C:\\older\\a.txt"};
     windows.entries["C:\\data\\a.txt"] = entry;
     const FileFailure why = open("C:\\data\\a.txt");
     EXPECT_EQ(why.error, FileError::OtherNames);
     EXPECT_EQ(why.detail.number, 2u);
+    // No more than it counts, should the system list one made meanwhile.
     EXPECT_EQ(why.detail.names, (std::vector<std::string>{"D:\\Backup\\a.txt", "C:\\old\\a.txt"}));
     EXPECT_FALSE(opened("C:\\data\\a.txt"));
 
     // Where the system cannot list them, it still counts them.
-    windows.entries["C:\\data\\a.txt"].names.clear();
+    windows.entries["C:\\data\\a.txt"].otherNames.clear();
     EXPECT_EQ(open("C:\\data\\a.txt").detail.number, 2u);
 }
 

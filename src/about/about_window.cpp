@@ -11,7 +11,8 @@ constexpr int kDone = 21;
 const char kVersionText[] =
     "Brisvane! Version 1.00.\n"
     "\n"
-    "Published by Orvex. Files it deletes are overwritten first and cannot be recovered.";
+    "Published by Orvex. Before it deletes a file, it overwrites the file with zeros where the disk "
+    "keeps it; copies kept elsewhere are beyond its reach.";
 
 void onCreate(HWND window)
 {

@@ -44,6 +44,9 @@ const ControlSpec kControls[kControlCount] = {
 
 struct ChangePasswordWindow {
     HWND controls[kControlCount];
+    // Where a full field stopped taking what was typed, or -1: a password
+    // cut there must not be stored, or its owner could not type it again.
+    int cutAt = -1;
 };
 
 // What the user is told when the new password is not in force.
@@ -55,8 +58,34 @@ std::string storeFailureText(StoreWrite result, long error)
     return "The new password could not be stored.\n\n" + why;
 }
 
-void onAccept(HWND window, const ChangePasswordWindow& state)
+// The field sends this when it refuses text for want of room.
+void onFieldFull(ChangePasswordWindow& state, HWND field)
 {
+    if (field != state.controls[kNewField] && field != state.controls[kConfirmField])
+        return;
+    const int length = GetWindowTextLengthA(field);
+    if (state.cutAt < 0 || length < state.cutAt)
+        state.cutAt = length;
+}
+
+// Nothing is stored; the fields are emptied for a shorter password.
+void refuseCutPassword(ChangePasswordWindow& state)
+{
+    const std::string text = "The password is longer than the field holds, so it was cut at " +
+                             std::to_string(state.cutAt) +
+                             " characters. Nothing was stored: please choose a shorter one.";
+    state.cutAt = -1;
+    SetWindowTextA(state.controls[kNewField], "");
+    SetWindowTextA(state.controls[kConfirmField], "");
+    tellUser(text.c_str(), "Password confirmation");
+}
+
+void onAccept(HWND window, ChangePasswordWindow& state)
+{
+    if (state.cutAt >= 0) {
+        refuseCutPassword(state);
+        return;
+    }
     char password[kTypedCapacity];
     char confirmation[kTypedCapacity];
     GetWindowTextA(state.controls[kNewField], password, sizeof password);
@@ -111,7 +140,9 @@ LRESULT CALLBACK changePasswordWindowProc(HWND window, UINT message, WPARAM wPar
         paintNothing(window);
         return 0;
     case WM_COMMAND:
-        if (LOWORD(wParam) == kCancel)
+        if (HIWORD(wParam) == EN_MAXTEXT)
+            onFieldFull(*state, reinterpret_cast<HWND>(lParam));
+        else if (LOWORD(wParam) == kCancel)
             DestroyWindow(window);
         else if (LOWORD(wParam) == kAccept)
             onAccept(window, *state);

@@ -29,6 +29,16 @@ Function exported(HMODULE library, const char* name)
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
+std::string utf8(const std::wstring& text)
+{
+    const int wideLength = static_cast<int>(text.size());
+    std::string converted(WideCharToMultiByte(CP_UTF8, 0, text.data(), wideLength, nullptr, 0, nullptr, nullptr),
+                          '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), wideLength, &converted[0], static_cast<int>(converted.size()),
+                        nullptr, nullptr);
+    return converted;
+}
+
 // The name in the ANSI code page, if it converts there and back unchanged;
 // exact says whether it did. Without an exact form it is only to be shown.
 ChosenFile toAnsi(const std::wstring& path)
@@ -44,7 +54,7 @@ ChosenFile toAnsi(const std::wstring& path)
     const int backLength = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(), length,
                                                &back[0], wideLength);
     const bool exact = !usedDefault && backLength == wideLength && back == path;
-    return ChosenFile{ansi, exact};
+    return ChosenFile{ansi, exact, utf8(path)};
 }
 
 }  // namespace

@@ -162,18 +162,19 @@ std::wstring wide(const char* text)
     return result;
 }
 
-std::string ansi(const std::wstring& text)
+std::string utf8(const std::wstring& text)
 {
-    std::string result(WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &result[0], static_cast<int>(result.size()), nullptr,
+    std::string result(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &result[0], static_cast<int>(result.size()), nullptr,
                         nullptr);
     result.resize(result.empty() ? 0 : result.size() - 1);
     return result;
 }
 
 // The names come within the volume ("\dir\b.txt"); the volume's own path
-// ("C:\", "\\server\share\") goes before them.
-std::vector<std::string> namesOf(const char* path)
+// ("C:\", "\\server\share\") goes before them. In UTF-8, to be shown as
+// they are.
+std::vector<std::string> otherNamesOf(const char* path)
 {
     using FindFirstFileName = HANDLE(WINAPI*)(LPCWSTR, DWORD, LPDWORD, PWSTR);
     using FindNextFileName = BOOL(WINAPI*)(HANDLE, LPDWORD, PWSTR);
@@ -193,7 +194,9 @@ std::vector<std::string> namesOf(const char* path)
     if (search == INVALID_HANDLE_VALUE)
         return names;
     do {
-        names.push_back(ansi(volume + name.c_str()));
+        const std::wstring full = volume + name.c_str();
+        if (lstrcmpiW(full.c_str(), widePath.c_str()) != 0)
+            names.push_back(utf8(full));
         length = kPathCapacity;
     } while (names.size() < 64 && findNext(search, &length, &name[0]));
     FindClose(search);
@@ -267,7 +270,7 @@ void closeDeletion(std::intptr_t token)
 const WindowsCalls systemCalls = {
     describeName,     openDescriptor,  describeDescriptor, closeDescriptor,
     finalPathOfDescriptor, finalPathOfFolder, fullPathName, longPathName,
-    namesOf,          virtualizationOn, setVirtualization, openForDeletion,
+    otherNamesOf,     virtualizationOn, setVirtualization, openForDeletion,
     deleteAndClose,   closeDeletion,
 };
 

@@ -9,6 +9,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 const char kMainWindowClass[] = "clsWindow";
 
 namespace {
@@ -167,9 +169,13 @@ void tellTooManyFiles()
              "Too many files chosen");
 }
 
+// In wide characters, so that each name shows as the user saw it in the
+// dialog, whatever the code page holds.
 void tellNotDestroyed(const char* text)
 {
-    tellUser(text, "Files not destroyed");
+    std::wstring wide(MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, &wide[0], static_cast<int>(wide.size()));
+    MessageBoxW(nullptr, wide.c_str(), L"Files not destroyed", MB_OK | MB_ICONINFORMATION);
 }
 
 const RunDisplay display = {

@@ -50,11 +50,16 @@ HWND openWindow(const char* className, const char* title, int x, int y, int widt
 
 HWND createControl(HWND parent, const ControlSpec& control)
 {
-    return CreateWindowExA(control.exStyle, control.className, control.text,
-                           WS_CHILD | WS_VISIBLE | control.style, control.x, control.y,
-                           control.width, control.height, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), appInstance,
-                           nullptr);
+    const HWND handle = CreateWindowExA(control.exStyle, control.className, control.text,
+                                        WS_CHILD | WS_VISIBLE | control.style, control.x, control.y,
+                                        control.width, control.height, parent,
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                                        appInstance, nullptr);
+    // The standard dialog font: in the System font, which controls take
+    // otherwise, "New Password:" does not fit its label.
+    if (handle)
+        SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    return handle;
 }
 
 void paintNothing(HWND window)

@@ -142,6 +142,16 @@ std::string reason(const ShredResult& result)
     return "";
 }
 
+// What became of the rest, once the kept files are named.
+std::string destroyedCount(std::size_t destroyed)
+{
+    if (destroyed == 0)
+        return "No other file was destroyed.";
+    if (destroyed == 1)
+        return "The other file was destroyed.";
+    return "The other " + std::to_string(destroyed) + " files were destroyed.";
+}
+
 // A name with no exact form is never handed to the file operations.
 ShredResult destroy(const ChosenFile& chosen, const ShredObserver& observer, const FileOps& files)
 {
@@ -180,12 +190,13 @@ void runDeletion(const RunDisplay& display, const FileOps& files)
         display.setStatus("");
         display.setPath("");
         if (result.outcome != ShredOutcome::Destroyed && ++notDestroyed <= kFilesNamedAtMost)
-            named += "\n" + chosenFile.path + "\n    " + reason(result) + ".\n";
+            named += "\n" + chosenFile.shown + "\n    " + reason(result) + ".\n";
     }
     if (notDestroyed == 0)
         return;
     std::string text = "These files were not destroyed:\n" + named;
     if (notDestroyed > kFilesNamedAtMost)
-        text += "\nand " + std::to_string(notDestroyed - kFilesNamedAtMost) + " more.";
+        text += "\nand " + std::to_string(notDestroyed - kFilesNamedAtMost) + " more.\n";
+    text += "\n" + destroyedCount(chosen.size() - notDestroyed);
     display.tellNotDestroyed(text.c_str());
 }

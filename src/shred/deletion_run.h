@@ -13,6 +13,7 @@
 struct ChosenFile {
     std::string path;
     bool exact;
+    std::string shown;  // the name as the dialog gave it, in UTF-8, to be shown
 };
 
 enum class Choice {
@@ -36,7 +37,7 @@ struct RunDisplay {
     // Handles at most one pending message, without waiting for one.
     void (*pump)();
     void (*tellTooManyFiles)();
-    // Names the files that were not destroyed, and why.
+    // Names the files that were not destroyed, and why; UTF-8.
     void (*tellNotDestroyed)(const char* text);
 };
 

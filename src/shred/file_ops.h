@@ -35,7 +35,7 @@ enum class FileError {
 // What only the file itself can add to the reason it was kept.
 struct FileDetail {
     std::uint32_t number = 0;           // OtherNames: how many; UnknownReparse: its tag
-    std::vector<std::string> names;     // OtherNames: those the system could list
+    std::vector<std::string> names;     // OtherNames: those the system could list, in UTF-8
 };
 
 struct FileFailure {

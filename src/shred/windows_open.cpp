@@ -94,18 +94,6 @@ FileError confirmPlace(const WindowsCalls& calls, const std::string& chosen, int
     return FileError::None;
 }
 
-// The file's names other than the chosen one, as many as the system lists.
-std::vector<std::string> otherNames(const WindowsCalls& calls, const char* path, const std::string& chosen,
-                                    std::uint32_t howMany)
-{
-    std::vector<std::string> others;
-    for (const std::string& name : calls.namesOf(path)) {
-        if (others.size() < howMany && !samePath(plainPath(name), chosen))
-            others.push_back(name);
-    }
-    return others;
-}
-
 }  // namespace
 
 int openChosenFile(const WindowsCalls& calls, const char* path, FileIdentity* opened, FileFailure* why)
@@ -124,10 +112,12 @@ int openChosenFile(const WindowsCalls& calls, const char* path, FileIdentity* op
         return refuse(why, refused, FileDetail{name.reparseTag, {}});
     if (refused != FileError::None)
         return refuse(why, refused);
-    const std::string chosen = chosenPath(calls, path);
     if (name.links > 1) {
         const std::uint32_t others = name.links - 1;
-        return refuse(why, FileError::OtherNames, FileDetail{others, otherNames(calls, path, chosen, others)});
+        std::vector<std::string> names = calls.otherNamesOf(path);
+        if (names.size() > others)
+            names.resize(others);
+        return refuse(why, FileError::OtherNames, FileDetail{others, names});
     }
 
     const int fd = calls.openDescriptor(path, &error);
@@ -145,7 +135,7 @@ int openChosenFile(const WindowsCalls& calls, const char* path, FileIdentity* op
     else if (!(held.identity == name.identity))
         wrong = FileError::Replaced;
     else
-        wrong = confirmPlace(calls, chosen, fd);
+        wrong = confirmPlace(calls, chosenPath(calls, path), fd);
     if (wrong == FileError::None) {
         *opened = held.identity;
         return fd;

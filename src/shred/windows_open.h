@@ -46,9 +46,9 @@ struct WindowsCalls {
     // GetFullPathNameA and GetLongPathNameA: the path, empty on failure.
     std::string (*fullPathName)(const char* path);
     std::string (*longPathName)(const char* path);
-    // The file's other full paths, as far as the system can list them
-    // (FindFirstFileNameW); may hold the chosen one too.
-    std::vector<std::string> (*namesOf)(const char* path);
+    // The file's full paths other than this one, as far as the system can
+    // list them (FindFirstFileNameW), in UTF-8 to be shown.
+    std::vector<std::string> (*otherNamesOf)(const char* path);
     // Whether Windows redirects this process's writes to protected files to
     // private copies (UAC file virtualisation), and switching that.
     bool (*virtualizationOn)();

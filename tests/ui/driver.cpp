@@ -186,9 +186,23 @@ void type(HWND edit, const char* text)
                         kPatience, nullptr);
 }
 
+void typeKeys(HWND edit, const std::string& text)
+{
+    for (const char c : text)
+        SendMessageTimeoutA(edit, WM_CHAR, static_cast<unsigned char>(c), 1, SMTO_ABORTIFHUNG, kPatience, nullptr);
+}
+
 std::string messageText(HWND box)
 {
     return textOf(GetDlgItem(box, 0xFFFF));
+}
+
+std::wstring wideMessageText(HWND box)
+{
+    HWND text = GetDlgItem(box, 0xFFFF);
+    std::wstring wide(static_cast<std::size_t>(GetWindowTextLengthW(text)) + 1, L'\0');
+    wide.resize(static_cast<std::size_t>(GetWindowTextW(text, &wide[0], static_cast<int>(wide.size()))));
+    return wide;
 }
 
 void answer(HWND box)

@@ -64,9 +64,12 @@ bool isShown(HWND window);
 void click(HWND button);
 void clickCommand(HWND window, int id);
 void type(HWND edit, const char* text);
+// Typed key by key, as a user types: a full field takes no more.
+void typeKeys(HWND edit, const std::string& text);
 
 // The text of a message box, and the box dismissed with OK.
 std::string messageText(HWND box);
+std::wstring wideMessageText(HWND box);
 void answer(HWND box);
 // Waits for the message box and dismisses it; returns its text.
 std::string answerMessageBox(const App& app, const char* caption);

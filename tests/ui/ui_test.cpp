@@ -4,7 +4,10 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -277,6 +280,145 @@ TEST_F(UiTest, NewPasswordThatCannotBeStoredIsReported)
     EXPECT_NE(text.find("ccess"), std::string::npos) << "no system text: " << text;
     EXPECT_TRUE(isShown(change)) << "the window stays for another try";
     EXPECT_EQ(storedPasswordBytes(), kAbcStored);
+}
+
+// Typed key by key, a long password fills the field, which takes no more:
+// the part that fitted must not be stored as the password, or the user,
+// typing it whole, would be locked out.
+TEST_F(UiTest, PasswordLongerThanTheFieldIsNotStoredCut)
+{
+    App app;
+    answerMessageBox(app, "Cannot find signatures due to ...");
+    HWND change = app.waitForWindow("chgpassWindow", "Change Password");
+    ASSERT_NE(change, nullptr);
+    HWND newField = childAt(change, "Edit", 110, 30);
+    HWND confirmField = childAt(change, "Edit", 110, 70);
+    const std::string longest = "correct horse battery staple, and more";
+    typeKeys(newField, longest);
+    typeKeys(confirmField, longest);
+    clickCommand(change, 15);
+    // A masked field's text is not given to another program, so the length
+    // kept is read from the message.
+    const std::string text = answerMessageBox(app, "Password confirmation");
+    const std::size_t at = text.find("cut at ");
+    ASSERT_NE(at, std::string::npos) << text;
+    const int kept = std::atoi(text.c_str() + at + 7);
+    EXPECT_GT(kept, 0) << text;
+    EXPECT_LT(kept, static_cast<int>(longest.size())) << text;
+    EXPECT_FALSE(passwordKeyExists()) << "the cut password was stored";
+    EXPECT_TRUE(IsWindow(change));
+
+    // A shorter one goes in.
+    typeKeys(newField, "abc");
+    typeKeys(confirmField, "abc");
+    clickCommand(change, 15);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(change); }));
+    EXPECT_EQ(storedPasswordBytes(), kAbcStored);
+}
+
+// The width of what is drawn in an area of the DC: the columns holding a
+// pixel unlike the area's first one, its background.
+int inkWidth(HDC source, int x, int y, int width, int height)
+{
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
+    GdiFlush();
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    int left = width;
+    int right = -1;
+    for (int row = 0; row < height; ++row)
+        for (int column = 0; column < width; ++column)
+            if (pixels[row * width + column] != pixels[0]) {
+                left = std::min(left, column);
+                right = std::max(right, column);
+            }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return right < left ? 0 : right - left + 1;
+}
+
+// The width of the text as this process draws it in the font.
+int drawnWidth(const char* text, HGDIOBJ font)
+{
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 400, 40);
+    const HGDIOBJ previousBitmap = SelectObject(memory, bitmap);
+    PatBlt(memory, 0, 0, 400, 40, WHITENESS);
+    const HGDIOBJ previousFont = SelectObject(memory, font);
+    SetBkMode(memory, TRANSPARENT);
+    TextOutA(memory, 4, 4, text, static_cast<int>(std::strlen(text)));
+    const int width = inkWidth(memory, 0, 0, 400, 40);
+    SelectObject(memory, previousFont);
+    SelectObject(memory, previousBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return width;
+}
+
+// Each label's and button's text fits its box, in the font the control
+// draws with. Wine answers WM_GETFONT from another process with nothing
+// (measured), so there the font is told by what the control draws.
+TEST_F(UiTest, EveryTextFitsItsControl)
+{
+    storePasswordBytes(kAbcStored);
+    App app;
+    HWND main = app.waitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND label = childAt(main, "Static", 5, 140);
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0));
+    if (!font) {
+        const HGDIOBJ dialogFont = GetStockObject(DEFAULT_GUI_FONT);
+        const HGDIOBJ systemFont = GetStockObject(SYSTEM_FONT);
+        const int inDialogFont = drawnWidth("0 % complete", dialogFont);
+        ASSERT_NE(inDialogFont, drawnWidth("0 % complete", systemFont)) << "the fonts cannot be told apart";
+        RECT place;
+        GetWindowRect(label, &place);
+        HDC screen = GetDC(nullptr);
+        int drawn = 0;
+        waitUntil([&] {
+            drawn = inkWidth(screen, place.left, place.top, place.right - place.left, place.bottom - place.top);
+            return drawn == inDialogFont;
+        });
+        ReleaseDC(nullptr, screen);
+        ASSERT_EQ(drawn, inDialogFont) << "the label is not drawn in the standard dialog font";
+        font = dialogFont;
+    }
+
+    HWND password = openPasswordWindow(app, main, kPassword);
+    ASSERT_NE(password, nullptr);
+    confirmIn(password, "abc");
+    HWND change = app.waitForWindow("chgpassWindow", "Change Password");
+    clickCommand(main, kAbout);
+    HWND about = app.waitForWindow("AboutWindow", "About Brisvane! V1.00 ...");
+    HWND another = openPasswordWindow(app, main, kDeleteNow);
+    ASSERT_TRUE(change && about && another);
+    HDC screen = GetDC(nullptr);
+    const HGDIOBJ before = SelectObject(screen, font);
+    for (HWND window : {main, change, about, another}) {
+        for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            char className[32];
+            GetClassNameA(child, className, sizeof className);
+            const bool button = std::string(className) == "Button";
+            const std::string text = textOf(child);
+            if (text.empty() || (!button && std::string(className) != "Static"))
+                continue;
+            const RECT box = clientRect(child);
+            RECT needed{0, 0, box.right - box.left, 0};
+            DrawTextA(screen, text.c_str(), -1, &needed, DT_CALCRECT | (button ? DT_SINGLELINE : DT_WORDBREAK));
+            EXPECT_LE(needed.right, box.right - box.left) << '"' << text << "\" is too wide";
+            EXPECT_LE(needed.bottom, box.bottom - box.top) << '"' << text << "\" is too tall: it wraps";
+        }
+    }
+    SelectObject(screen, before);
+    ReleaseDC(nullptr, screen);
 }
 
 TEST_F(UiTest, PasswordWindowsEachKeepTheirOwnFieldAndMode)
@@ -587,6 +729,12 @@ TEST_F(UiTest, NamesWithoutAnExactFormAreKeptAndNamedAndTheirNeighboursUntouched
     ASSERT_NE(main, nullptr);
     confirmPassword(app, main, kDeleteNow, "abc");
     chooseInDialog(app, folder.widePath().substr(4), {L"keep.txt ", L"\uFF41.txt", L"other.txt"});
+    HWND box = app.waitForMessageBox("Files not destroyed");
+    ASSERT_NE(box, nullptr);
+    // Named as the dialog showed it, although the code page has no such name.
+    const std::wstring shown = wideMessageText(box);
+    EXPECT_NE(shown.find(folder.widePath().substr(4) + L"\\\uFF41.txt\n"), std::wstring::npos);
+    EXPECT_NE(shown.find(L"\n\nThe other file was destroyed."), std::wstring::npos);
     const std::string text = answerMessageBox(app, "Files not destroyed");
 
     EXPECT_FALSE(fileExists(other));
