@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's pictures of Brisvane under wine64 on a virtual display
-# of their own: docs/main-window.png and docs/run-in-progress.png.
+# of their own: docs/main-window.png, docs/run-in-progress.png and
+# docs/files-not-destroyed.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh imagemagick fonts-wine
@@ -15,7 +16,7 @@ ln -sf /usr/share/wine/fonts/*.ttf "$dir/wine/prefix/drive_c/windows/Fonts/"
 
 scripts/wine-run.sh "$dir/wine" build/win64/bin/readme_screenshots.exe "Z:${dir//\//\\}" 2>/dev/null
 mkdir -p docs
-for name in main-window run-in-progress; do
+for name in main-window run-in-progress files-not-destroyed; do
     convert "$dir/$name.bmp" -strip "docs/$name.png"
     echo "docs/$name.png"
 done

@@ -100,6 +100,22 @@ int main(int argc, char** argv)
         HWND percent = childAt(main, "Static", 5, 140);
         waitUntil([&] { return std::atoi(textOf(percent).c_str()) >= 40; }, 60000);
         saved &= save(capture(screenRect(main)), folderOut + "\\run-in-progress.bmp");
+        waitUntil([&] { return textOf(childAt(main, "Edit", 5, 70)).empty(); }, 60000);
+
+        // A file kept, named as the dialog showed it although the code
+        // page cannot hold its name, and one destroyed.
+        const std::wstring holiday = L"\u043E\u0442\u043F\u0443\u0441\u043A.txt";
+        folder.makeWideFile(holiday, 300, 'k');
+        folder.makeFile("notes.txt", 300);
+        const std::string held = folder.file("notes.txt");
+        SetFileAttributesA(held.c_str(), FILE_ATTRIBUTE_READONLY);
+        folder.makeFile("old-letter.txt", 300);
+        confirmPassword(app, main, kDeleteNow, "abc");
+        chooseInDialog(app, folder.widePath().substr(4), {holiday, L"notes.txt", L"old-letter.txt"});
+        HWND box = app.waitForMessageBox("Files not destroyed");
+        if (box)
+            saved &= save(steadyCapture(screenRect(box)), folderOut + "\\files-not-destroyed.bmp");
+        answer(box);
     }
     removePasswordKey();
     return saved && !::testing::Test::HasFailure() ? 0 : 1;
