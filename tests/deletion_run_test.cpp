@@ -20,7 +20,8 @@ using Paths = std::vector<std::string>;
 // The files, as the fake platform sees them.
 
 // Foreign: another program writes into the file while it is overwritten.
-enum class Fault { None, Open, Length, Write, Commit, Foreign, Remove };
+// Stream: one named stream, which cannot be opened; Streams: they cannot be listed.
+enum class Fault { None, Open, Length, Write, Commit, Foreign, Stream, Streams, Remove };
 
 struct FakeFile {
     std::int64_t size = 0;
@@ -174,8 +175,27 @@ FileFailure fakeLastError()
     return disk.lastError;
 }
 
-const FileOps fakeOps = {fakeOpen,        fakeLength, fakeWrite,  fakeCommit, fakeSeekToStart,
-                         fakeRead,        fakeClose,  fakeRemove, fakeLastError};
+int fakeListStreams(int fd, const char*, std::vector<StreamName>* streams)
+{
+    streams->clear();
+    const OpenFile* open = openFile(fd);
+    if (open == nullptr)
+        return fail(FileError::Other);
+    const FakeFile& file = fileOf(*open);
+    if (file.fault == Fault::Streams)
+        return fail(FileError::Other);
+    if (file.fault == Fault::Stream)
+        streams->push_back({"Zone.Identifier", true, "Zone.Identifier"});
+    return 0;
+}
+
+int fakeOpenStream(const char*, const char*, const FileIdentity&)
+{
+    return fail(FileError::InUse);
+}
+
+const FileOps fakeOps = {fakeOpen,        fakeLength,     fakeWrite, fakeCommit, fakeSeekToStart, fakeRead,
+                         fakeListStreams, fakeOpenStream, fakeClose, fakeRemove, fakeLastError};
 
 // ---------------------------------------------------------------------------
 // The display: every call logged in order, as one string each.
@@ -436,6 +456,10 @@ TEST_F(DeletionRun, NamesEveryFileNotDestroyedWithItsReasonInOneMessageAtTheEnd)
         {"encrypted.dat", Fault::Open, FileError::Encrypted, "decrypt it first"},
         {"sparse.dat", Fault::Open, FileError::Sparse, "cannot overwrite it in place"},
         {"locked.dat", Fault::Remove, FileError::InUse, "could not be deleted"},
+        {"downloaded.exe", Fault::Stream, FileError::InUse,
+         "its stream \"Zone.Identifier\" could not be opened for writing; its main contents are zeros by "
+         "now, but the file was left in place"},
+        {"unlisted.dat", Fault::Streams, FileError::Other, "its streams could not be listed"},
     };
     // In runs of as many failures as one message names; a destroyed file
     // between every two failures, and at both ends.

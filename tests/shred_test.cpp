@@ -170,8 +170,21 @@ FileFailure fakeLastError()
     return {FileError::InUse, {}};
 }
 
-const FileOps fakeOps = {fakeOpen,        fakeLength, fakeWrite,  fakeCommit, fakeSeekToStart,
-                         fakeRead,        fakeClose,  fakeRemove, fakeLastError};
+// No named streams.
+int fakeListStreams(int, const char*, std::vector<StreamName>* streams)
+{
+    streams->clear();
+    return 0;
+}
+
+int fakeOpenStream(const char*, const char*, const FileIdentity&)
+{
+    ADD_FAILURE() << "a stream opened where none was listed";
+    return -1;
+}
+
+const FileOps fakeOps = {fakeOpen,        fakeLength,     fakeWrite, fakeCommit, fakeSeekToStart, fakeRead,
+                         fakeListStreams, fakeOpenStream, fakeClose, fakeRemove, fakeLastError};
 
 void onStarted(void*)
 {

@@ -46,6 +46,13 @@ struct FakeWindows {
     std::vector<std::string> log;
     std::vector<std::string> deleted;
     int openTokens = 0;
+    // The volume's flags, unknown when absent; the streams as listed, or
+    // the listing's error.
+    bool volumeFlagsKnown = true;
+    std::uint32_t volumeFlags = 0x40000;    // FILE_NAMED_STREAMS
+    std::vector<StreamName> listedStreams = {{"::$DATA", true, "::$DATA"}};
+    std::uint32_t listingError = 0;
+    int listings = 0;
 };
 
 FakeWindows windows;
@@ -167,6 +174,22 @@ void fakeSetVirtualization(bool on)
     windows.virtualization = on;
 }
 
+bool fakeVolumeFlags(int, std::uint32_t* flags)
+{
+    *flags = windows.volumeFlags;
+    return windows.volumeFlagsKnown;
+}
+
+bool fakeListedStreams(const char*, std::vector<StreamName>* streams, std::uint32_t* error)
+{
+    ++windows.listings;
+    *error = windows.listingError;
+    if (windows.listingError != 0)
+        return false;
+    *streams = windows.listedStreams;
+    return true;
+}
+
 std::intptr_t fakeOpenForDeletion(const char* path, FileDescription* found, std::uint32_t* error)
 {
     windows.log.push_back(std::string("open for deletion ") + path);
@@ -198,8 +221,8 @@ void fakeCloseDeletion(std::intptr_t token)
 const WindowsCalls fakeCalls = {
     fakeDescribeName,      fakeOpenDescriptor,    fakeDescribeDescriptor, fakeCloseDescriptor,
     fakeFinalPathOfDescriptor, fakeFinalPathOfFolder, fakeFullPathName,   fakeLongPathName,
-    fakeOtherNamesOf,      fakeVirtualizationOn,  fakeSetVirtualization,  fakeOpenForDeletion,
-    fakeDeleteAndClose,    fakeCloseDeletion,
+    fakeOtherNamesOf,      fakeVirtualizationOn,  fakeSetVirtualization,  fakeVolumeFlags,
+    fakeListedStreams,     fakeOpenForDeletion,   fakeDeleteAndClose,     fakeCloseDeletion,
 };
 
 class WindowsOpen : public ::testing::Test {
@@ -449,6 +472,77 @@ TEST_F(WindowsOpen, OnlyTheFileOpenedIsDeleted)
     EXPECT_EQ(removeOpenedFile(fakeCalls, "C:\\data\\a.txt", entry.name.identity, &why), 0);
     EXPECT_EQ(windows.deleted, (std::vector<std::string>{"C:\\data\\a.txt"}));
     EXPECT_TRUE(windows.virtualization);
+}
+
+std::vector<std::string> shownNames(const std::vector<StreamName>& streams)
+{
+    std::vector<std::string> names;
+    for (const StreamName& stream : streams)
+        names.push_back(stream.shown + (stream.exact ? "" : " (inexact)"));
+    return names;
+}
+
+// FindFirstStreamW lists the main contents first as "::$DATA"; the named
+// ones follow as ":name:$DATA".
+TEST_F(WindowsOpen, NamedStreamsAreListedWithoutTheMainContents)
+{
+    windows.listedStreams = {{"::$DATA", true, "::$DATA"},
+                             {":Zone.Identifier:$DATA", true, ":Zone.Identifier:$DATA"},
+                             {":?:$DATA", false, ":\xE2\x98\x85:$DATA"}};
+    std::vector<StreamName> streams;
+    FileFailure why;
+    ASSERT_EQ(listNamedStreams(fakeCalls, 3, "C:\\dl\\a.exe", &streams, &why), 0);
+    EXPECT_EQ(shownNames(streams), (std::vector<std::string>{"Zone.Identifier", "\xE2\x98\x85 (inexact)"}));
+    EXPECT_EQ(streams[0].name, "Zone.Identifier");
+}
+
+TEST_F(WindowsOpen, FileHasNoNamedStreamsWhereTheSystemKeepsOrListsNone)
+{
+    struct Case {
+        const char* what;
+        bool flagsKnown;
+        std::uint32_t flags;
+        std::uint32_t listingError;
+        int result;
+        int listings;
+        std::size_t streams;
+    };
+    const Case cases[] = {
+        {"a volume without named streams (FAT32, exFAT)", true, 0x3, 0, 0, 0, 0},
+        {"volume flags unknown, streams listed", false, 0, 0, 0, 1, 1},
+        {"no stream at all: ERROR_HANDLE_EOF, as Wine answers", true, 0x40000, 38, 0, 1, 0},
+        {"the listing calls missing", true, 0x40000, kNotImplemented, 0, 1, 0},
+        {"any other failure", true, 0x40000, kAccessDenied, -1, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        windows.volumeFlagsKnown = c.flagsKnown;
+        windows.volumeFlags = c.flags;
+        windows.listingError = c.listingError;
+        windows.listedStreams.push_back({":s:$DATA", true, ":s:$DATA"});
+        std::vector<StreamName> streams;
+        FileFailure why;
+        EXPECT_EQ(listNamedStreams(fakeCalls, 3, "C:\\dl\\a.exe", &streams, &why), c.result);
+        EXPECT_EQ(windows.listings, c.listings);
+        EXPECT_EQ(streams.size(), c.streams);
+    }
+}
+
+TEST_F(WindowsOpen, StreamIsOpenedByItsFullNameOnlyAsPartOfTheFileOpened)
+{
+    Entry stream;
+    stream.name = ordinary(1);
+    windows.entries["C:\\dl\\a.exe:Zone.Identifier:$DATA"] = stream;
+    FileFailure why;
+    const int fd = openNamedStream(fakeCalls, "C:\\dl\\a.exe", "Zone.Identifier", stream.name.identity, &why);
+    ASSERT_GE(fd, 0);
+    fakeCloseDescriptor(fd);
+
+    windows.entries["C:\\dl\\a.exe:Zone.Identifier:$DATA"].swapped = true;
+    EXPECT_EQ(openNamedStream(fakeCalls, "C:\\dl\\a.exe", "Zone.Identifier", stream.name.identity, &why), -1);
+    EXPECT_EQ(why.error, FileError::Replaced);
+    EXPECT_TRUE(windows.open.empty());
 }
 
 }  // namespace

@@ -111,6 +111,18 @@ int commit(int fd)
     return fsync(fd) == 0 ? 0 : fail(classify(errno));
 }
 
+// POSIX files have no named data streams.
+int listStreams(int, const char*, std::vector<StreamName>* streams)
+{
+    streams->clear();
+    return 0;
+}
+
+int openStream(const char*, const char*, const FileIdentity&)
+{
+    return fail(FileError::Missing);
+}
+
 int closeFile(int fd)
 {
     return ::close(fd) == 0 ? 0 : fail(classify(errno));
@@ -133,7 +145,8 @@ FileFailure lastError()
 }
 
 const FileOps posixFileOps = {
-    openForUpdate, length, writeBytes, commit, seekToStart, readBytes, closeFile, removeFile, lastError,
+    openForUpdate, length,      writeBytes, commit,     seekToStart, readBytes,
+    listStreams,   openStream,  closeFile,  removeFile, lastError,
 };
 
 }  // namespace

@@ -227,6 +227,61 @@ void setVirtualization(bool on)
     CloseHandle(token);
 }
 
+bool volumeFlags(int fd, std::uint32_t* flags)
+{
+    using VolumeInformation = BOOL(WINAPI*)(HANDLE, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPWSTR, DWORD);
+    const auto volumeInformation =
+        optionalCall<VolumeInformation>("kernel32.dll", "GetVolumeInformationByHandleW");
+    DWORD answer = 0;
+    if (!volumeInformation || !volumeInformation(handleOf(fd), nullptr, 0, nullptr, nullptr, &answer, nullptr, 0))
+        return false;
+    *flags = answer;
+    return true;
+}
+
+// A stream's name in the ANSI code page, if it converts there and back
+// unchanged: otherwise it is only to be shown.
+StreamName streamFromWide(const std::wstring& name)
+{
+    BOOL usedDefault = FALSE;
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.c_str(), -1, nullptr, 0, nullptr,
+                                           &usedDefault);
+    std::string converted(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.c_str(), -1, &converted[0], length, nullptr,
+                        &usedDefault);
+    converted.resize(converted.empty() ? 0 : converted.size() - 1);
+    return StreamName{converted, !usedDefault && wide(converted.c_str()) == name, utf8(name)};
+}
+
+bool listedStreams(const char* path, std::vector<StreamName>* streams, std::uint32_t* error)
+{
+    using FindFirstStream = HANDLE(WINAPI*)(LPCWSTR, STREAM_INFO_LEVELS, LPVOID, DWORD);
+    using FindNextStream = BOOL(WINAPI*)(HANDLE, LPVOID);
+    const auto findFirst = optionalCall<FindFirstStream>("kernel32.dll", "FindFirstStreamW");
+    const auto findNext = optionalCall<FindNextStream>("kernel32.dll", "FindNextStreamW");
+    if (!findFirst || !findNext) {
+        *error = ERROR_CALL_NOT_IMPLEMENTED;
+        return false;
+    }
+    WIN32_FIND_STREAM_DATA found;
+    const HANDLE search = findFirst(wide(path).c_str(), FindStreamInfoStandard, &found, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        *error = GetLastError();
+        return false;
+    }
+    do
+        streams->push_back(streamFromWide(found.cStreamName));
+    while (findNext(search, &found));
+    const DWORD last = GetLastError();
+    FindClose(search);
+    // The list ends with ERROR_HANDLE_EOF; any other error leaves it unknown.
+    if (last != ERROR_HANDLE_EOF) {
+        *error = last == ERROR_SUCCESS ? ERROR_GEN_FAILURE : last;
+        return false;
+    }
+    return true;
+}
+
 std::intptr_t openForDeletion(const char* path, FileDescription* found, std::uint32_t* error)
 {
     const HANDLE handle = openName(path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, error);
@@ -270,7 +325,8 @@ void closeDeletion(std::intptr_t token)
 const WindowsCalls systemCalls = {
     describeName,     openDescriptor,  describeDescriptor, closeDescriptor,
     finalPathOfDescriptor, finalPathOfFolder, fullPathName, longPathName,
-    otherNamesOf,     virtualizationOn, setVirtualization, openForDeletion,
+    otherNamesOf,     virtualizationOn, setVirtualization, volumeFlags,
+    listedStreams,    openForDeletion,
     deleteAndClose,   closeDeletion,
 };
 
@@ -328,6 +384,16 @@ int closeFile(int fd)
     return _close(fd) == 0 ? 0 : failFromRuntime();
 }
 
+int listStreams(int fd, const char* path, std::vector<StreamName>* streams)
+{
+    return listNamedStreams(systemCalls, fd, path, streams, &lastFailure);
+}
+
+int openStream(const char* path, const char* stream, const FileIdentity& opened)
+{
+    return openNamedStream(systemCalls, path, stream, opened, &lastFailure);
+}
+
 int removeFile(const char* path, const FileIdentity& opened)
 {
     return removeOpenedFile(systemCalls, path, opened, &lastFailure);
@@ -339,7 +405,8 @@ FileFailure lastError()
 }
 
 const FileOps win32FileOps = {
-    openForUpdate, length, writeBytes, commit, seekToStart, readBytes, closeFile, removeFile, lastError,
+    openForUpdate, length,     writeBytes, commit,     seekToStart, readBytes,
+    listStreams,   openStream, closeFile,  removeFile, lastError,
 };
 
 }  // namespace

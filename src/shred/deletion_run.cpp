@@ -115,8 +115,41 @@ std::string reasonNotOpened(FileError error, const FileDetail& detail)
     return "could not be opened for writing";
 }
 
+// A named stream that could not be overwritten keeps the file, whose main
+// contents are zeros by then.
+std::string reasonForStream(const ShredResult& result)
+{
+    const std::string stream = "its stream \"" + result.stream + "\"";
+    std::string what;
+    switch (result.outcome) {
+    case ShredOutcome::NotOpened:
+        what = result.error == FileError::InexactName
+                   ? "the name of " + stream + " cannot be used exactly as it stands"
+                   : stream + " could not be opened for writing";
+        break;
+    case ShredOutcome::SizeUnknown:
+        what = "the size of " + stream + " could not be read";
+        break;
+    case ShredOutcome::WriteFailed:
+        what = stream + " could not be fully overwritten";
+        break;
+    case ShredOutcome::CommitFailed:
+        what = "the zeros of " + stream + " could not be forced to the device";
+        break;
+    case ShredOutcome::Changed:
+        what = stream + " changed while it was being overwritten";
+        break;
+    default:
+        what = stream + " could not be read back to confirm the overwrite";
+        break;
+    }
+    return what + "; its main contents are zeros by now, but the file was left in place";
+}
+
 std::string reason(const ShredResult& result)
 {
+    if (!result.stream.empty())
+        return reasonForStream(result);
     switch (result.outcome) {
     case ShredOutcome::NotOpened:
         return reasonNotOpened(result.error, result.detail);
@@ -136,6 +169,9 @@ std::string reason(const ShredResult& result)
             return "it was overwritten, but another file was put in its place meanwhile; that "
                    "file was left alone, and nothing was deleted";
         return "it was overwritten, but could not be deleted";
+    case ShredOutcome::StreamsUnlisted:
+        return "its main contents are zeros by now, but its streams could not be listed, so the "
+               "file was left in place";
     case ShredOutcome::Destroyed:
         break;
     }

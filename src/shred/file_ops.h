@@ -54,6 +54,15 @@ inline bool operator==(const FileIdentity& a, const FileIdentity& b)
     return a.volume == b.volume && a.file == b.file;
 }
 
+// A named data stream of a file (NTFS keeps such besides a file's main
+// contents). A name with no exact form in this program's code page is
+// carried only to be shown.
+struct StreamName {
+    std::string name;
+    bool exact;
+    std::string shown;  // in UTF-8
+};
+
 // One implementation per platform, in the order the shredder uses them.
 // Failing calls return -1 and leave the reason for lastError().
 struct FileOps {
@@ -73,6 +82,12 @@ struct FileOps {
     // Reads up to count bytes at the current position and advances it; the
     // count read, 0 at the end of the file.
     int (*read)(int fd, void* bytes, unsigned count);
+    // The named data streams of the file opened as fd from path, none where
+    // the system keeps none: 0, or -1 when they cannot be listed.
+    int (*listStreams)(int fd, const char* path, std::vector<StreamName>* streams);
+    // Opens a named stream of the file opened from path, for reading and
+    // writing at offset 0, if it belongs to that very file: a descriptor.
+    int (*openStream)(const char* path, const char* stream, const FileIdentity& opened);
     int (*close)(int fd);
     // Deletes the file at path if it is still the one opened: 0 on success.
     // Another file found there is left alone (Replaced).

@@ -1,6 +1,7 @@
 #include "shred/shred.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -42,30 +43,18 @@ ShredResult failed(ShredOutcome outcome, const FileFailure& why)
     return {outcome, why.error, why.detail};
 }
 
-}  // namespace
-
-ShredResult shredFile(const char* path, const ShredObserver& observer, const FileOps& files)
+// Writes a zero over each of the length bytes from offset 0, one write per
+// byte with a pump before each, then forces them to the device and reads
+// them back. The percentage is reported only where progress is shown.
+ShredResult overwrite(int fd, std::int64_t length, bool showProgress, const ShredObserver& observer,
+                      const FileOps& files)
 {
-    FileIdentity opened;
-    const int fd = files.openForUpdate(path, &opened);
-    const std::int64_t length = fd < 0 ? -1 : files.length(fd);
     ShredResult result{ShredOutcome::Destroyed};
-    if (fd < 0)
-        result = failed(ShredOutcome::NotOpened, files.lastError());
-    else if (length < 0)
-        result = failed(ShredOutcome::SizeUnknown, files.lastError());
-    observer.started(observer.context);
-    if (result.outcome != ShredOutcome::Destroyed) {
-        if (fd >= 0)
-            files.close(fd);
-        return result;
-    }
-
     // The percentage is reported when the byte count crosses the next
     // threshold, which keeps division out of the per-byte loop.
     static const unsigned char zero = 0;
     int percent = 0;
-    std::int64_t nextReport = percentThreshold(1, length);
+    std::int64_t nextReport = showProgress ? percentThreshold(1, length) : INT64_MAX;
     for (std::int64_t written = 0; written < length; ++written) {
         if (written >= nextReport) {
             // Files under 100 bytes skip percentages: 3 bytes report 33, 66.
@@ -92,10 +81,69 @@ ShredResult shredFile(const char* path, const ShredObserver& observer, const Fil
         else if (readBack != ShredOutcome::Destroyed)
             result = {readBack};
     }
+    return result;
+}
+
+ShredResult overwriteStream(const char* path, const StreamName& stream, const FileIdentity& opened,
+                            const ShredObserver& observer, const FileOps& files)
+{
+    if (!stream.exact)
+        return {ShredOutcome::NotOpened, FileError::InexactName};
+    const int fd = files.openStream(path, stream.name.c_str(), opened);
+    if (fd < 0)
+        return failed(ShredOutcome::NotOpened, files.lastError());
+    const std::int64_t length = files.length(fd);
+    const ShredResult result = length < 0 ? failed(ShredOutcome::SizeUnknown, files.lastError())
+                                          : overwrite(fd, length, false, observer, files);
+    files.close(fd);
+    return result;
+}
+
+// The named streams, each as the main contents were; the first that fails
+// keeps the file.
+ShredResult overwriteStreams(int fd, const char* path, const FileIdentity& opened, const ShredObserver& observer,
+                             const FileOps& files)
+{
+    std::vector<StreamName> streams;
+    if (files.listStreams(fd, path, &streams) != 0)
+        return failed(ShredOutcome::StreamsUnlisted, files.lastError());
+    for (const StreamName& stream : streams) {
+        ShredResult result = overwriteStream(path, stream, opened, observer, files);
+        if (result.outcome != ShredOutcome::Destroyed) {
+            result.stream = stream.shown;
+            return result;
+        }
+    }
+    return {ShredOutcome::Destroyed};
+}
+
+}  // namespace
+
+ShredResult shredFile(const char* path, const ShredObserver& observer, const FileOps& files)
+{
+    FileIdentity opened;
+    const int fd = files.openForUpdate(path, &opened);
+    const std::int64_t length = fd < 0 ? -1 : files.length(fd);
+    ShredResult result{ShredOutcome::Destroyed};
+    if (fd < 0)
+        result = failed(ShredOutcome::NotOpened, files.lastError());
+    else if (length < 0)
+        result = failed(ShredOutcome::SizeUnknown, files.lastError());
+    observer.started(observer.context);
+    if (result.outcome != ShredOutcome::Destroyed) {
+        if (fd >= 0)
+            files.close(fd);
+        return result;
+    }
+
+    result = overwrite(fd, length, true, observer, files);
+    if (result.outcome == ShredOutcome::Destroyed)
+        result = overwriteStreams(fd, path, opened, observer, files);
     files.close(fd);
 
     // Only a file whose zeros are known to be on the device, and read back
-    // as such, is deleted, and only if the name still leads to it.
+    // as such, streams and all, is deleted, and only if the name still
+    // leads to it.
     if (result.outcome == ShredOutcome::Destroyed && files.remove(path, opened) != 0)
         result = failed(ShredOutcome::DeleteFailed, files.lastError());
     return result;

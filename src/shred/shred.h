@@ -8,7 +8,8 @@
 
 // What the caller sees while a file is shredded. pump() runs once before
 // every one-byte write, and once after every block read back, so the user
-// interface can handle a pending message.
+// interface can handle a pending message. The percentage covers the main
+// contents; the named streams after them are overwritten without one.
 struct ShredObserver {
     void* context;
     void (*started)(void* context);
@@ -25,12 +26,16 @@ enum class ShredOutcome {
     Changed,        // read back other than as zeros of its length: left in place
     NotVerified,    // could not be read back: left in place
     DeleteFailed,   // overwritten, forced to the device, read back as zeros, but not deleted
+    StreamsUnlisted,    // its main contents zeros, its named streams unknown: left in place
 };
 
+// A failure in a named stream leaves the file in place with its main
+// contents zeros; the outcome then says what became of the stream.
 struct ShredResult {
     ShredOutcome outcome;
     FileError error = FileError::None;  // the reason for the failure, None when destroyed
     FileDetail detail = {};
+    std::string stream = {};            // the stream that failed, as shown (UTF-8)
 };
 
 // Commits are retried this many times in all before a file is given up.

@@ -144,6 +144,65 @@ int openChosenFile(const WindowsCalls& calls, const char* path, FileIdentity* op
     return refuse(why, wrong);
 }
 
+namespace {
+
+constexpr std::uint32_t kNamedStreams = 0x40000;        // FILE_NAMED_STREAMS
+constexpr std::uint32_t kHandleEof = 38;                 // ERROR_HANDLE_EOF: no stream
+constexpr std::uint32_t kCallNotImplemented = 120;
+
+// ":Zone.Identifier:$DATA" is "Zone.Identifier"; the main contents, "::$DATA",
+// have no name.
+std::string streamName(const std::string& listed)
+{
+    const std::string type = ":$DATA";
+    if (listed.size() < 1 + type.size() || listed[0] != ':'
+        || listed.compare(listed.size() - type.size(), type.size(), type) != 0)
+        return listed;
+    return listed.substr(1, listed.size() - 1 - type.size());
+}
+
+}  // namespace
+
+int listNamedStreams(const WindowsCalls& calls, int fd, const char* path, std::vector<StreamName>* streams,
+                     FileFailure* why)
+{
+    streams->clear();
+    std::uint32_t flags = 0;
+    if (calls.volumeFlags(fd, &flags) && !(flags & kNamedStreams))
+        return 0;   // FAT32, exFAT, many network shares
+    std::vector<StreamName> listed;
+    std::uint32_t error = 0;
+    if (!calls.listedStreams(path, &listed, &error))
+        return error == kHandleEof || error == kCallNotImplemented ? 0 : refuse(why, fileErrorFor(error));
+    for (StreamName& stream : listed) {
+        stream.name = streamName(stream.name);
+        stream.shown = streamName(stream.shown);
+        if (!stream.shown.empty())
+            streams->push_back(stream);
+    }
+    return 0;
+}
+
+int openNamedStream(const WindowsCalls& calls, const char* path, const char* stream, const FileIdentity& opened,
+                    FileFailure* why)
+{
+    const VirtualizationOff virtualization(calls);
+    std::uint32_t error = 0;
+    const int fd = calls.openDescriptor((std::string(path) + ":" + stream + ":$DATA").c_str(), &error);
+    if (fd < 0)
+        return refuse(why, fileErrorFor(error));
+    FileDescription held;
+    FileError wrong = FileError::None;
+    if (!calls.describeDescriptor(fd, &held, &error))
+        wrong = fileErrorFor(error);
+    else if (!(held.identity == opened))
+        wrong = FileError::Replaced;
+    if (wrong == FileError::None)
+        return fd;
+    calls.closeDescriptor(fd);
+    return refuse(why, wrong);
+}
+
 int removeOpenedFile(const WindowsCalls& calls, const char* path, const FileIdentity& opened, FileFailure* why)
 {
     const VirtualizationOff virtualization(calls);

@@ -53,6 +53,14 @@ struct WindowsCalls {
     // private copies (UAC file virtualisation), and switching that.
     bool (*virtualizationOn)();
     void (*setVirtualization)(bool on);
+    // The file system flags of the descriptor's volume
+    // (GetVolumeInformationByHandleW): false when the system cannot tell.
+    bool (*volumeFlags)(int fd, std::uint32_t* flags);
+    // The file's data streams as FindFirstStreamW and FindNextStreamW list
+    // them, main contents included ("::$DATA", ":Zone.Identifier:$DATA"):
+    // false with the first call's error, ERROR_CALL_NOT_IMPLEMENTED where
+    // the calls are missing (before Vista).
+    bool (*listedStreams)(const char* path, std::vector<StreamName>* streams, std::uint32_t* error);
     // Opens the file the path names itself for deletion, a link not
     // followed, sharing no delete, so that nothing can take its place while
     // it is open: a token, or -1.
@@ -70,6 +78,16 @@ constexpr std::uint32_t kFinalPathCapacity = 32768;
 // ordinary file, named exactly, no link, with no other names, whose data
 // overwriting in place reaches. The descriptor, or -1 with *why.
 int openChosenFile(const WindowsCalls& calls, const char* path, FileIdentity* opened, FileFailure* why);
+
+// The named data streams of the file, none where its volume keeps none or
+// the system cannot list any: 0, or -1 with *why when listing them failed.
+int listNamedStreams(const WindowsCalls& calls, int fd, const char* path, std::vector<StreamName>* streams,
+                     FileFailure* why);
+
+// Opens a named stream of the chosen file for update, if it belongs to the
+// very file opened: the descriptor, or -1 with *why.
+int openNamedStream(const WindowsCalls& calls, const char* path, const char* stream, const FileIdentity& opened,
+                    FileFailure* why);
 
 // Deletes the file at path if it is still the one opened: 0, or -1 with *why.
 int removeOpenedFile(const WindowsCalls& calls, const char* path, const FileIdentity& opened,
