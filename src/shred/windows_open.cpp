@@ -51,6 +51,19 @@ std::string finalPath(FinalPathCall call, Handle handle, std::uint32_t form)
     return plainPath(path);
 }
 
+// Why the descriptor does not hold the file expected, or None: another
+// file may have taken the name between the look at it and the open.
+FileError notTheFile(const WindowsCalls& calls, int fd, const FileIdentity& expected)
+{
+    FileDescription held;
+    std::uint32_t error = 0;
+    if (!calls.describeDescriptor(fd, &held, &error))
+        return fileErrorFor(error);
+    if (!held.onDisk)
+        return FileError::NotAFile;
+    return held.identity == expected ? FileError::None : FileError::Replaced;
+}
+
 // The chosen path as the user's folder would give it: full, in its long
 // form, with repeated separators read as one.
 std::string chosenPath(const WindowsCalls& calls, const char* path)
@@ -126,18 +139,11 @@ int openChosenFile(const WindowsCalls& calls, const char* path, FileIdentity* op
         return refuse(why, denied == FileError::AccessDenied && virtualization.wasOn() ? FileError::Protected
                                                                                         : denied);
     }
-    FileDescription held;
-    FileError wrong = FileError::None;
-    if (!calls.describeDescriptor(fd, &held, &error))
-        wrong = fileErrorFor(error);
-    else if (!held.onDisk)
-        wrong = FileError::NotAFile;
-    else if (!(held.identity == name.identity))
-        wrong = FileError::Replaced;
-    else
+    FileError wrong = notTheFile(calls, fd, name.identity);
+    if (wrong == FileError::None)
         wrong = confirmPlace(calls, chosenPath(calls, path), fd);
     if (wrong == FileError::None) {
-        *opened = held.identity;
+        *opened = name.identity;
         return fd;
     }
     calls.closeDescriptor(fd);
@@ -191,12 +197,7 @@ int openNamedStream(const WindowsCalls& calls, const char* path, const char* str
     const int fd = calls.openDescriptor((std::string(path) + ":" + stream + ":$DATA").c_str(), &error);
     if (fd < 0)
         return refuse(why, fileErrorFor(error));
-    FileDescription held;
-    FileError wrong = FileError::None;
-    if (!calls.describeDescriptor(fd, &held, &error))
-        wrong = fileErrorFor(error);
-    else if (!(held.identity == opened))
-        wrong = FileError::Replaced;
+    const FileError wrong = notTheFile(calls, fd, opened);
     if (wrong == FileError::None)
         return fd;
     calls.closeDescriptor(fd);
