@@ -1,11 +1,14 @@
 #include "platform/file_dialog_win32.h"
 
+#include "platform/optional_call_win32.h"
 #include "platform/system_libraries_win32.h"
+#include "platform/text_win32.h"
 #include "shred/selection.h"
 
 #include <commdlg.h>
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -23,38 +26,13 @@ using ExtendedErrorFunction = DWORD(WINAPI*)();
 GetOpenFileNameFunction getOpenFileName;
 ExtendedErrorFunction extendedError;
 
-template <typename Function>
-Function exported(HMODULE library, const char* name)
+// The name in the ANSI code page where it has an exact form there, and as
+// the dialog gave it, to be shown.
+ChosenFile chosenFile(const std::wstring& path)
 {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
-std::string utf8(const std::wstring& text)
-{
-    const int wideLength = static_cast<int>(text.size());
-    std::string converted(WideCharToMultiByte(CP_UTF8, 0, text.data(), wideLength, nullptr, 0, nullptr, nullptr),
-                          '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), wideLength, &converted[0], static_cast<int>(converted.size()),
-                        nullptr, nullptr);
-    return converted;
-}
-
-// The name in the ANSI code page, if it converts there and back unchanged;
-// exact says whether it did. Without an exact form it is only to be shown.
-ChosenFile toAnsi(const std::wstring& path)
-{
-    const int wideLength = static_cast<int>(path.size());
-    BOOL usedDefault = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.data(), wideLength,
-                                           nullptr, 0, nullptr, &usedDefault);
-    std::string ansi(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.data(), wideLength, &ansi[0], length,
-                        nullptr, &usedDefault);
-    std::wstring back(static_cast<std::size_t>(wideLength), L'\0');
-    const int backLength = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(), length,
-                                               &back[0], wideLength);
-    const bool exact = !usedDefault && backLength == wideLength && back == path;
-    return ChosenFile{ansi, exact, utf8(path)};
+    bool exact = false;
+    std::string ansi = ansiText(path, &exact);
+    return ChosenFile{std::move(ansi), exact, utf8Text(path)};
 }
 
 }  // namespace
@@ -95,6 +73,6 @@ Choice chooseFiles(HWND owner, std::vector<ChosenFile>* files)
         return Choice::Cancelled;
     files->clear();
     for (const std::wstring& path : parseSelection(selectionBuffer, settings.nMaxFile))
-        files->push_back(toAnsi(path));
+        files->push_back(chosenFile(path));
     return Choice::Chosen;
 }

@@ -4,6 +4,7 @@
 #include "shred/file_ops.h"
 
 #include "platform/optional_call_win32.h"
+#include "platform/text_win32.h"
 #include "shred/windows_open.h"
 #include "shred/windows_rules.h"
 
@@ -13,6 +14,7 @@
 #include <stdlib.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -154,23 +156,6 @@ std::string longPathName(const char* path)
     return pathFrom(longPath, path);
 }
 
-std::wstring wide(const char* text)
-{
-    std::wstring result(MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, &result[0], static_cast<int>(result.size()));
-    result.resize(result.empty() ? 0 : result.size() - 1);
-    return result;
-}
-
-std::string utf8(const std::wstring& text)
-{
-    std::string result(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &result[0], static_cast<int>(result.size()), nullptr,
-                        nullptr);
-    result.resize(result.empty() ? 0 : result.size() - 1);
-    return result;
-}
-
 // The names come within the volume ("\dir\b.txt"); the volume's own path
 // ("C:\", "\\server\share\") goes before them. In UTF-8, to be shown as
 // they are.
@@ -181,7 +166,7 @@ std::vector<std::string> otherNamesOf(const char* path)
     const auto findFirst = optionalCall<FindFirstFileName>("kernel32.dll", "FindFirstFileNameW");
     const auto findNext = optionalCall<FindNextFileName>("kernel32.dll", "FindNextFileNameW");
     std::vector<std::string> names;
-    const std::wstring widePath = wide(path);
+    const std::wstring widePath = wideText(path, CP_ACP);
     std::wstring volume(kPathCapacity, L'\0');
     if (!findFirst || !findNext || !GetVolumePathNameW(widePath.c_str(), &volume[0], kPathCapacity))
         return names;
@@ -196,7 +181,7 @@ std::vector<std::string> otherNamesOf(const char* path)
     do {
         const std::wstring full = volume + name.c_str();
         if (lstrcmpiW(full.c_str(), widePath.c_str()) != 0)
-            names.push_back(utf8(full));
+            names.push_back(utf8Text(full));
         length = kPathCapacity;
     } while (names.size() < 64 && findNext(search, &length, &name[0]));
     FindClose(search);
@@ -239,18 +224,13 @@ bool volumeFlags(int fd, std::uint32_t* flags)
     return true;
 }
 
-// A stream's name in the ANSI code page, if it converts there and back
-// unchanged: otherwise it is only to be shown.
-StreamName streamFromWide(const std::wstring& name)
+// A stream's name in the ANSI code page where it has an exact form there,
+// and as listed, to be shown.
+StreamName streamNamed(const std::wstring& name)
 {
-    BOOL usedDefault = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.c_str(), -1, nullptr, 0, nullptr,
-                                           &usedDefault);
-    std::string converted(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.c_str(), -1, &converted[0], length, nullptr,
-                        &usedDefault);
-    converted.resize(converted.empty() ? 0 : converted.size() - 1);
-    return StreamName{converted, !usedDefault && wide(converted.c_str()) == name, utf8(name)};
+    bool exact = false;
+    std::string ansi = ansiText(name, &exact);
+    return StreamName{std::move(ansi), exact, utf8Text(name)};
 }
 
 bool listedStreams(const char* path, std::vector<StreamName>* streams, std::uint32_t* error)
@@ -264,13 +244,13 @@ bool listedStreams(const char* path, std::vector<StreamName>* streams, std::uint
         return false;
     }
     WIN32_FIND_STREAM_DATA found;
-    const HANDLE search = findFirst(wide(path).c_str(), FindStreamInfoStandard, &found, 0);
+    const HANDLE search = findFirst(wideText(path, CP_ACP).c_str(), FindStreamInfoStandard, &found, 0);
     if (search == INVALID_HANDLE_VALUE) {
         *error = GetLastError();
         return false;
     }
     do
-        streams->push_back(streamFromWide(found.cStreamName));
+        streams->push_back(streamNamed(found.cStreamName));
     while (findNext(search, &found));
     const DWORD last = GetLastError();
     FindClose(search);

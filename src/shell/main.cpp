@@ -1,5 +1,6 @@
 // Start-up and the message loop.
 #include "platform/file_dialog_win32.h"
+#include "platform/optional_call_win32.h"
 #include "platform/system_libraries_win32.h"
 #include "shell/main_window.h"
 #include "shell/window.h"
@@ -28,9 +29,7 @@ bool initialiseCommonControls()
 {
     const HMODULE library = loadSystemLibrary("comctl32.dll");
     using Initialise = void(WINAPI*)();
-    const auto initialise = library ? reinterpret_cast<Initialise>(reinterpret_cast<void*>(
-                                          GetProcAddress(library, MAKEINTRESOURCEA(17))))
-                                    : nullptr;
+    const auto initialise = library ? exported<Initialise>(library, MAKEINTRESOURCEA(17)) : nullptr;
     if (!initialise)
         return false;
     initialise();

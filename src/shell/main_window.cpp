@@ -5,6 +5,7 @@
 #include "platform/file_dialog_win32.h"
 #include "platform/optional_call_win32.h"
 #include "platform/system_error_win32.h"
+#include "platform/text_win32.h"
 #include "shell/window.h"
 
 #include <commctrl.h>
@@ -173,9 +174,7 @@ void tellTooManyFiles()
 // dialog, whatever the code page holds.
 void tellNotDestroyed(const char* text)
 {
-    std::wstring wide(MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, &wide[0], static_cast<int>(wide.size()));
-    MessageBoxW(nullptr, wide.c_str(), L"Files not destroyed", MB_OK | MB_ICONINFORMATION);
+    MessageBoxW(nullptr, wideText(text, CP_UTF8).c_str(), L"Files not destroyed", MB_OK | MB_ICONINFORMATION);
 }
 
 const RunDisplay display = {
